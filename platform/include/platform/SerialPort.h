@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+
+namespace tavrik::platform {
+
+/// The serial line to the radio, as the programming link sees it: a numbered port
+/// opened with fixed line settings, two buffers that can be emptied, a byte array
+/// sent in one piece, and a receive notification that comes once at least the
+/// receive threshold of bytes is waiting. Everything happens on the owner's thread.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    /// Opens port `portNumber` (3 for COM3) at 9600 baud, 8 data bits, no parity,
+    /// 1 stop bit, no flow control, DTR on, RTS off, receive threshold 1.
+    /// A port that is open already is closed first. False when it cannot be opened.
+    [[nodiscard]] virtual bool open(int portNumber) = 0;
+    /// Closes the port if it is open; does nothing otherwise.
+    virtual void close() = 0;
+    [[nodiscard]] virtual bool isOpen() const = 0;
+
+    /// Discards whatever is not yet sent and whatever was received and not yet taken.
+    virtual void clearBuffers() = 0;
+    virtual void setReceiveThreshold(int bytes) = 0;
+    [[nodiscard]] virtual int receiveThreshold() const = 0;
+
+    /// Sends the bytes as one piece. False when the port refused them (closed, device gone).
+    virtual bool send(const QByteArray& bytes) = 0;
+    /// Takes every byte waiting in the receive buffer, as one chunk.
+    [[nodiscard]] virtual QByteArray takeInput() = 0;
+
+    /// The handler runs on the owner's thread each time bytes arrive and at least
+    /// receiveThreshold() of them are waiting; it is expected to call takeInput().
+    virtual void setReceiveHandler(std::function<void()> handler) = 0;
+};
+
+} // namespace tavrik::platform

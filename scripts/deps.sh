@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages this project needs, when some are missing.
+# Sourced by run.sh and test.sh; `tavrik_need_packages pkg...` adds to the list.
+set -euo pipefail
+
+TAVRIK_PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
+    libgtest-dev clang-format
+    fonts-liberation fonts-wqy-microhei
+)
+
+tavrik_install_missing() {
+    local missing=()
+    local p
+    for p in "${TAVRIK_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+    else
+        echo "These packages are missing. Run, then try again:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+}
