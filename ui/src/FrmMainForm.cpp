@@ -1,0 +1,345 @@
+#include "ui/FrmMainForm.h"
+
+#include "ui/AppIcon.h"
+#include "ui/Captions.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVariant>
+
+#include <cmath>
+#include <utility>
+
+namespace tavrik::ui {
+namespace {
+
+constexpr char kTwipsProperty[] = "twipsGeometry";
+
+// Client area and the fixed rows of the layout, in twips.
+constexpr int kClientWidth = 9630;
+constexpr int kClientHeight = 8505;
+constexpr int kBoxWidth = 4695;
+constexpr int kBoxHeight = 330;
+constexpr int kListHeight = 345;
+constexpr int kLabelHeight = 225;
+constexpr int kLabelDrop = 45; // a field label sits this much lower than its box
+constexpr int kFieldLabelGap = 50;
+constexpr int kPanelLabelGap = 20;
+constexpr int kDescriptionLimit = 80;
+
+// Placeholder left edge of a label until ApplyLanguage aligns it to its box.
+constexpr int kUnalignedLabelLeft = 120;
+
+void place(QWidget* control, int left, int top, int width, int height) {
+    control->setProperty(kTwipsProperty, QRect(left, top, width, height));
+    control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                         TwipsToPixels(height));
+}
+
+QString arrayName(const char* name, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+// One row of a field box and its label: (box index, label, left, top, max, height).
+struct FieldRow {
+    int text1;
+    int label1; // -1 for Label2
+    int left;
+    int top;
+    int maxLength;
+    int height;
+};
+
+constexpr std::array<FieldRow, 12> kFrame1Rows{{
+    {0, -1, 2040, 1200, 4, kBoxHeight},
+    {6, 7, 2040, 1560, 8, kBoxHeight},
+    {7, 8, 2040, 1920, 4, kBoxHeight},
+    {12, 13, 2040, 3000, 4, kBoxHeight},
+    {1, 2, 2040, 3360, 16, kBoxHeight},
+    {2, 3, 2040, 3720, 16, kBoxHeight},
+    {3, 4, 2040, 4080, 16, kBoxHeight},
+    {5, 6, 2040, 4440, 16, kBoxHeight},
+    {13, 14, 2040, 4800, 16, kBoxHeight},
+    {4, 5, 2040, 5280, 80, 1005},
+    {-1, 0, 2040, 2280, 0, kListHeight}, // Combo1(0)
+    {-2, 1, 2040, 2640, 0, kListHeight}, // Combo1(1)
+}};
+
+constexpr std::array<FieldRow, 4> kFrame2Rows{{
+    {8, 9, 1920, 240, 16, kBoxHeight},
+    {9, 10, 1905, 600, 16, kBoxHeight},
+    {10, 11, 1905, 960, 16, kBoxHeight},
+    {11, 12, 1905, 1320, 16, kBoxHeight},
+}};
+
+} // namespace
+
+int TwipsToPixels(double twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+QRect FrmMainForm::twipsGeometry(const QWidget* control) {
+    return control->property(kTwipsProperty).toRect();
+}
+
+FrmMainForm::FrmMainForm(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    setWindowIcon(AppIcon());
+    // Arial 9 pt for the window and every control; no control has a font of its own.
+    QFont font(QStringLiteral("Arial"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    buildControls();
+    applyTabOrder();
+}
+
+FrmMainForm::~FrmMainForm() = default;
+
+void FrmMainForm::buildControls() {
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    place(Frame1, 0, 120, 9615, 8295);
+
+    Frame2 = new QGroupBox(Frame1);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    place(Frame2, 120, 6360, 8535, 1815);
+
+    Frame4 = new QGroupBox(Frame1);
+    Frame4->setObjectName(QStringLiteral("Frame4"));
+    place(Frame4, 6960, 3480, 1935, 1815);
+
+    auto makeLabel = [](QWidget* container, const QString& name, int top) {
+        auto* label = new QLabel(container);
+        label->setObjectName(name);
+        place(label, kUnalignedLabelLeft, top, 0, kLabelHeight);
+        return label;
+    };
+    auto makeLine = [this](QWidget* container, int index, const FieldRow& row) {
+        auto* edit = new QLineEdit(container);
+        edit->setObjectName(arrayName("Text1", index));
+        edit->setMaxLength(row.maxLength);
+        place(edit, row.left, row.top, kBoxWidth, row.height);
+        Text1[static_cast<std::size_t>(index)] = edit;
+    };
+
+    for (const FieldRow& row : kFrame1Rows) {
+        QLabel* label =
+            row.label1 < 0
+                ? (Label2 = makeLabel(Frame1, QStringLiteral("Label2"), row.top + kLabelDrop))
+                : makeLabel(Frame1, arrayName("Label1", row.label1), row.top + kLabelDrop);
+        if (row.label1 >= 0) {
+            Label1[static_cast<std::size_t>(row.label1)] = label;
+        }
+        if (row.text1 == 4) {
+            m_description = new QPlainTextEdit(Frame1);
+            m_description->setObjectName(arrayName("Text1", 4));
+            m_description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            m_description->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            m_description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            m_description->setTabChangesFocus(false);
+            place(m_description, row.left, row.top, kBoxWidth, row.height);
+            Text1[4] = m_description;
+            // The description holds at most 80 characters, like the other boxes' limits.
+            connect(m_description, &QPlainTextEdit::textChanged, m_description, [this] {
+                const QString text = m_description->toPlainText();
+                if (text.size() > kDescriptionLimit) {
+                    m_description->setPlainText(text.left(kDescriptionLimit));
+                    m_description->moveCursor(QTextCursor::End);
+                }
+            });
+        } else if (row.text1 >= 0) {
+            makeLine(Frame1, row.text1, row);
+        } else {
+            const int index = row.text1 == -1 ? 0 : 1;
+            auto* combo = new QComboBox(Frame1);
+            combo->setObjectName(arrayName("Combo1", index));
+            place(combo, row.left, row.top, kBoxWidth, row.height);
+            Combo1[static_cast<std::size_t>(index)] = combo;
+        }
+    }
+    Combo1[0]->addItem(QStringLiteral("TAVRIK"));
+
+    for (const FieldRow& row : kFrame2Rows) {
+        Label1[static_cast<std::size_t>(row.label1)] =
+            makeLabel(Frame2, arrayName("Label1", row.label1), row.top + kLabelDrop);
+        makeLine(Frame2, row.text1, row);
+    }
+
+    auto makeCheck = [this](const char* name, int left, int top) {
+        auto* check = new QCheckBox(Frame1);
+        check->setObjectName(QLatin1String(name));
+        place(check, left, top, 1095, 255);
+        return check;
+    };
+    Check8 = makeCheck("Check8", 480, 480);
+    Check2 = makeCheck("Check2", 2400, 480);
+    Check3 = makeCheck("Check3", 4200, 480);
+    Check1 = makeCheck("Check1", 7200, 360);
+
+    Label3 = makeLabel(Frame1, QStringLiteral("Label3"), 840);
+    place(Label3, 7080, 840, 0, kLabelHeight);
+    Combo2 = new QComboBox(Frame1);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    place(Combo2, 7080, 1080, 1455, kListHeight);
+
+    auto makeButton = [](QWidget* container, const char* name, int left, int top, int width) {
+        auto* button = new QPushButton(container);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        place(button, left, top, width, 375);
+        return button;
+    };
+    Command1 = makeButton(Frame1, "Command1", 7200, 1680, 1455);
+    Command2 = makeButton(Frame1, "Command2", 7200, 2160, 1455);
+    Command3 = makeButton(Frame1, "Command3", 7200, 5640, 1455);
+
+    Command4 = makeButton(Frame4, "Command4", 120, 240, 1695);
+    Label4 = makeLabel(Frame4, QStringLiteral("Label4"), 720);
+    Label5 = makeLabel(Frame4, QStringLiteral("Label5"), 960);
+    Label6 = makeLabel(Frame4, QStringLiteral("Label6"), 1320);
+    place(Label6, 120, 1320, 1695, kLabelHeight);
+    QPalette red = Label6->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    Label6->setPalette(red);
+    for (int i = 0; i < 2; ++i) {
+        auto* edit = new QLineEdit(Frame4);
+        edit->setObjectName(arrayName("Text2", i));
+        edit->setMaxLength(3);
+        place(edit, 1200, i == 0 ? 720 : 960, 615, 240);
+        // The panel's boxes are only 16 pixels high: no inner padding, or the digits clip.
+        edit->setTextMargins(0, 0, 0, 0);
+        edit->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+        Text2[static_cast<std::size_t>(i)] = edit;
+    }
+    Text2[0]->setText(QStringLiteral("10"));
+    Text2[1]->setText(QStringLiteral("0"));
+
+    // Initial states: greyed fields are shown and filled, but take neither focus nor keys.
+    for (int index : {0, 1, 2, 3, 4, 5, 6, 13}) {
+        Text1[static_cast<std::size_t>(index)]->setEnabled(false);
+    }
+    for (int index : {0, 2, 3, 4, 5, 6, 7, 14}) {
+        Label1[static_cast<std::size_t>(index)]->setEnabled(false);
+    }
+    Label2->setEnabled(false);
+    Text2[1]->setEnabled(false);
+    Text1[7]->setVisible(false);
+    Label1[8]->setVisible(false);
+    Check1->setVisible(false);
+    Frame4->setVisible(false);
+}
+
+void FrmMainForm::applyTabOrder() {
+    // The controls by their tab order values (2, 4, 6, 12 ... 56); Qt skips those
+    // that are greyed or hidden, as the user expects.
+    const std::array<QWidget*, 27> chain{
+        Check1,   Combo1[0], Combo1[1], Text1[0],  Text1[1],  Text1[2], Text1[3],
+        Text1[4], Command1,  Command2,  Command3,  Combo2,    Text1[5], Text1[6],
+        Text1[7], Text1[8],  Text1[9],  Text1[10], Text1[11], Command4, Text2[0],
+        Text2[1], Text1[12], Check8,    Text1[13], Check2,    Check3,
+    };
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        setTabOrder(chain[i - 1], chain[i]);
+    }
+}
+
+QLineEdit* FrmMainForm::Text1Line(int index) const {
+    if (index < 0 || index >= static_cast<int>(Text1.size())) {
+        return nullptr;
+    }
+    return qobject_cast<QLineEdit*>(Text1[static_cast<std::size_t>(index)]);
+}
+
+QString FrmMainForm::Text1Text(int index) const {
+    if (index == 4) {
+        return m_description->toPlainText();
+    }
+    const QLineEdit* edit = Text1Line(index);
+    return edit ? edit->text() : QString();
+}
+
+void FrmMainForm::SetText1Text(int index, const QString& text) {
+    if (index == 4) {
+        m_description->setPlainText(text);
+        return;
+    }
+    if (QLineEdit* edit = Text1Line(index)) {
+        edit->setText(text);
+    }
+}
+
+void FrmMainForm::sizeLabelToCaption(QLabel* label) {
+    // A label sizes itself to its caption and keeps its left edge.
+    QRect twips = twipsGeometry(label);
+    const int widthPixels = label->sizeHint().width();
+    twips.setWidth(widthPixels * kTwipsPerPixel);
+    label->setProperty(kTwipsProperty, twips);
+    label->resize(widthPixels, label->height());
+}
+
+void FrmMainForm::setCaptions(bool chinese) {
+    for (const CaptionRow& row : CaptionTable()) {
+        const QString caption = QString::fromUtf8(chinese ? row.chinese : row.english);
+        QWidget* control = findChild<QWidget*>(QLatin1String(row.control));
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setText(caption);
+            sizeLabelToCaption(label);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            button->setText(caption);
+        } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+            frame->setTitle(caption);
+        }
+    }
+}
+
+void FrmMainForm::alignLabels() {
+    // Each label ends `gap` twips short of its box, whatever its caption's length.
+    auto align = [](QLabel* label, const QWidget* box, int gap) {
+        QRect twips = twipsGeometry(label);
+        const double left = static_cast<double>(twipsGeometry(box).left()) -
+                            static_cast<double>(twips.width()) - static_cast<double>(gap);
+        twips.moveLeft(static_cast<int>(left));
+        label->setProperty(kTwipsProperty, twips);
+        label->move(TwipsToPixels(left), label->y());
+    };
+    align(Label4, Text2[0], kPanelLabelGap);
+    align(Label5, Text2[1], kPanelLabelGap);
+    align(Label2, Text1[0], kFieldLabelGap);
+    for (std::size_t i = 0; i <= 8; ++i) {
+        align(Label1[i], Text1[0], kFieldLabelGap);
+    }
+    for (std::size_t i = 9; i <= 12; ++i) {
+        align(Label1[i], Text1[8], kFieldLabelGap);
+    }
+    align(Label1[13], Text1[12], kFieldLabelGap);
+    align(Label1[14], Text1[13], kFieldLabelGap);
+}
+
+qint16 FrmMainForm::ApplyLanguage(std::uint32_t systemLcid) {
+    m_languageFlag = systemLcid == kLcidChinesePrc ? 2 : 1;
+    setCaptions(m_languageFlag == 2);
+    alignLabels();
+    m_bandChangePrompt[1] = QStringLiteral("Frequencys is different. Overwrite?");
+    m_bandChangePrompt[2] = QStringLiteral("频段类型不同。是否覆盖？");
+    return m_languageFlag;
+}
+
+void FrmMainForm::setMulWritePanelVisible(bool visible) {
+    Frame4->setVisible(visible);
+}
+
+void FrmMainForm::focusNextField() {
+    focusNextPrevChild(true);
+}
+
+} // namespace tavrik::ui
