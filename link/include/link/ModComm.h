@@ -61,12 +61,53 @@ struct LinkState {
     qint32 MulWriteTotal = 0;
 };
 
+/// Step codes of ReadStep and WriteStep: the request whose answer is awaited.
+///
+///   code  kinds             request outstanding
+///   0     all               none yet (set by the start command)
+///   1     all               handshake
+///   3     read              read of 0x3B00 (model check on its answer)
+///   4     read              read of a further block, 0x3B10..0x3BF0
+///   41    write             read of 0x3B00
+///   4     write             read of 0x3B10 (model check on its answer)
+///   4     multi-write       read of 0x3B00 (model check on its answer)
+///   43    multi-write       read of 0x3B10, after the model check
+///   42    write, multi      read of 0x3BF0, the last block read before the writes
+///   5     write, multi      a block write
+///   69    all               end request after the last block
+///   70    all               end request after a model mismatch
+///
+/// 42 and 43 fetch the blocks whose bytes a write sends back as held, from the radio
+/// being written, so that nothing of another radio (or of an all-zero image) is copied
+/// into it.
+namespace step {
+inline constexpr qint16 kNone = 0;
+inline constexpr qint16 kHandshake = 1;
+inline constexpr qint16 kReadModelBlock = 3;
+inline constexpr qint16 kReadBlock = 4;
+inline constexpr qint16 kWriteFirstRead = 41;
+inline constexpr qint16 kWriteModelRead = 4;
+inline constexpr qint16 kWriteTailRead = 42;
+inline constexpr qint16 kMulWriteSecondRead = 43;
+inline constexpr qint16 kWriteBlock = 5;
+inline constexpr qint16 kEndAfterBlocks = 69;
+inline constexpr qint16 kEndAfterModelError = 70;
+} // namespace step
+
 /// The programming link: the serial line, the frames and their checksum, the step
 /// machine of read, write and multi-write, and their endings. It does no I/O of its
 /// own: bytes arrive through MSComm1_OnComm(), the time-out through WaitTimer_Timer(),
 /// and requests leave through the SerialPort it is given.
+///
+/// The constructor installs the port's receive handler and the timer's tick handler;
+/// the destructor removes them.
 class ModComm {
 public:
+    /// How many times in all one request is sent while the radio keeps rejecting it.
+    static constexpr int kMaxTries = 3;
+    /// Time-outs counted while a multi-write waits for its next radio before it gives up.
+    static constexpr qint32 kMaxWaitNextCount = 28800;
+
     /// `comPort` gives the number of the chosen port each time the port is opened.
     ModComm(platform::SerialPort& port, platform::Timer& waitTimer,
             platform::MessageBoxes& messages, ModData& data, LinkWindow& window,
@@ -85,6 +126,9 @@ public:
     /// has already switched to multi-write mode). False when the port could not be
     /// opened; OpKind is then still MulWrite and the caller takes the window back.
     [[nodiscard]] bool StartMulWrite(qint32 total);
+    /// The operator stopped a run (the window has set OpKind to Idle): switches the
+    /// time-out off and closes the port, so nothing more is sent or awaited.
+    void StopMulWrite();
 
     [[nodiscard]] bool OpenCommPort();
     void CloseCommPort();
@@ -94,7 +138,43 @@ public:
     /// The answer time-out.
     void WaitTimer_Timer();
 
+    /// Request senders; each ends with the transmit sequence (empty both buffers, set
+    /// the receive threshold to echo plus answer, send, start the time-out).
+    void SendProgram();
+    void SendReadAt(qint32 address, qint32 length);
+    void SendReadNext();
+    void SendWriteNext();
+    void SendEnd();
+    void FinishReadBlocks();
+    void FinishWriteBlocks();
+
+    /// Reply tests. The handshake test looks at RxBuf only; the others at the chunk.
+    [[nodiscard]] bool IsHandshakeReply() const;
+    [[nodiscard]] bool IsAckReply(const QByteArray& chunk) const;
+    [[nodiscard]] bool IsRejectReply(const QByteArray& chunk) const;
+    [[nodiscard]] bool IsReadReply(const QByteArray& chunk) const;
+
+    /// Stores a read answer at the address it names (0x3B00..0x3BF0, else nothing).
+    void StoreReadReply(const QByteArray& chunk);
+    /// Stores `count` data bytes of a read answer at `address`, whatever it names;
+    /// at 0x3B00 the band is then taken from the image.
+    void StoreBlockAt(const QByteArray& chunk, qint32 address, qint32 count);
+
 private:
+    void transmit(const QByteArray& request, int answerLength, bool again = false);
+    void appendToRxBuf(const QByteArray& chunk);
+    void CommStep(bool good);
+    void readStep(qint16 s);
+    void writeStep(qint16 s);
+    void mulWriteStep(qint16 s);
+    void modelCheckedThen(qint16& stepVar, qint16 next, qint32 address);
+    void startWriting(qint16& stepVar);
+    void ReadDone();
+    void WriteDone();
+    void ModelError();
+    void CommunicationError();
+    void inform(const QString& text);
+
     platform::SerialPort& m_port;
     platform::Timer& m_waitTimer;
     platform::MessageBoxes& m_messages;
@@ -102,6 +182,15 @@ private:
     LinkWindow& m_window;
     std::function<qint16()> m_comPort;
     LinkState m_state;
+
+    // The request last sent, sent again as it stands when the radio rejects it.
+    QByteArray m_lastRequest;
+    int m_lastAnswerLength = 0;
+    int m_tries = 0;
+    // True while a step or an ending runs: a message box or the band question runs a
+    // nested event loop, and a receive event or tick delivered inside it must not run
+    // a second step underneath the first.
+    bool m_stepRunning = false;
 };
 
 } // namespace tavrik
