@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace tavrik::app {
+
+/// Character codes of the key filter, as typed characters arrive (a code outside
+/// 0..127 is a character outside ASCII).
+inline constexpr qint16 kKeyCopy = 3;
+inline constexpr qint16 kKeyPaste = 22;
+inline constexpr qint16 kKeyCut = 24;
+inline constexpr qint16 kKeyEnter = 13;
+inline constexpr qint16 kKeyNonAscii = -1;
+
+/// What the key filter makes of one typed character in Text1(index).
+struct KeyFilterResult {
+    qint16 code = 0;        ///< the character to let through; 0 discards it
+    bool moveFocus = false; ///< Enter: move on as a Tab press would
+};
+
+/// True for the fields whose typed characters are filtered: Text1(0), (1), (7), (12).
+[[nodiscard]] bool IsFilteredField(int index);
+
+/// The key filter of Text1(index) for one character code.
+[[nodiscard]] KeyFilterResult FilterText1Key(int index, qint16 code);
+
+/// Text that reached a filtered field by another road (paste from the context menu,
+/// drag and drop, an input method), cut down to what typing could have put there.
+/// Unfiltered fields keep their text.
+[[nodiscard]] QString CleanText1(int index, const QString& text);
+
+/// A count of radios typed into Text2(0): a whole decimal number of digits only,
+/// blanks around it allowed. Empty when the text is not one.
+[[nodiscard]] std::optional<qint32> ParseRadioCount(const QString& text);
+
+} // namespace tavrik::app
