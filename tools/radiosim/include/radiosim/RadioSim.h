@@ -1,0 +1,101 @@
+#pragma once
+
+#include "radiosim/Memory.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tavrik::radiosim {
+
+using Micros = std::chrono::microseconds;
+
+/// One character at 9600 baud, 8N1: ten bits.
+inline constexpr Micros kByteTime{1042};
+
+/// Bytes the line carries back to the computer, and when they arrive there.
+struct Output {
+    Micros at;
+    QByteArray bytes;
+};
+
+/// Faults the radio can be told to show. Counts are per radio and start at 1.
+struct Faults {
+    bool wrongModel = false;  ///< block 0x3B00 is answered with the model word "TAVRIX"
+    int rejectWrite = 0;      ///< the Nth block write received is rejected (0A) ...
+    int rejectWriteTimes = 1; ///< ... and so are this many in a row from it
+    int rejectEnds = 0;       ///< the first K end requests are rejected
+    int silentAfter = -1;     ///< answers given before the radio falls silent; -1 never
+    int badChecksumRead = 0;  ///< the Nth read answer carries its checksum plus one
+    int shortRead = 0;        ///< the Nth read answer loses its last byte
+    Micros answerDelay{0};    ///< added before every answer
+};
+
+/// A series of radios on one programming cable: only the first is connected at the
+/// start. After a radio acknowledges an end request it stays connected for
+/// `unplugAfter`, then the line is silent (echo only) for `gap`, then the next radio
+/// of the series answers. The last radio stays connected.
+struct SimOptions {
+    bool pacing = false; ///< every byte takes kByteTime on the line
+    bool echo = true;    ///< the cable echoes every request byte ahead of the answer
+    Micros unplugAfter{std::chrono::milliseconds(200)};
+    Micros gap{std::chrono::milliseconds(1500)};
+    Faults faults;
+};
+
+/// The radio's side of the programming protocol. It keeps no clock of its own: each
+/// call is told the time, and returns what the line carries back and when.
+class RadioSim {
+public:
+    RadioSim(std::vector<Memory> radios, SimOptions options);
+
+    /// Bytes the computer sent, received at `now`; returns the echo and any answer.
+    [[nodiscard]] std::vector<Output> receive(const QByteArray& bytes, Micros now);
+
+    [[nodiscard]] int radioCount() const { return static_cast<int>(m_radios.size()); }
+    /// The radio on the line at `now`, or none during a gap or after the last one left.
+    [[nodiscard]] std::optional<int> connectedAt(Micros now);
+    [[nodiscard]] const Memory& memory(int radio) const { return m_radios.at(radio).memory; }
+    [[nodiscard]] Memory& memory(int radio) { return m_radios.at(radio).memory; }
+    /// Block writes the radio stored.
+    [[nodiscard]] int storedWrites(int radio) const { return m_radios.at(radio).stored; }
+
+    /// Called with the radio's number and a readable form of each request it hears.
+    void setRequestObserver(std::function<void(int, const QString&)> observer);
+    /// Called each time a radio acknowledges an end request (its session is over).
+    void setEndObserver(std::function<void(int)> observer);
+
+private:
+    struct Radio {
+        Memory memory{};
+        bool programming = false;
+        int writes = 0;
+        int stored = 0;
+        int reads = 0;
+        int ends = 0;
+        int answers = 0;
+    };
+
+    void put(std::vector<Output>& out, const QByteArray& bytes, Micros from);
+    [[nodiscard]] std::optional<QByteArray> answer(Radio& radio, const QByteArray& request);
+    [[nodiscard]] QByteArray readAnswer(Radio& radio, int address);
+    [[nodiscard]] QByteArray writeAnswer(Radio& radio, const QByteArray& frame);
+    [[nodiscard]] QByteArray endAnswer(Radio& radio, int index);
+    void note(const QString& text);
+
+    std::vector<Radio> m_radios;
+    SimOptions m_options;
+    int m_current = 0;
+    std::optional<Micros> m_unplugAt;
+    QByteArray m_pending;
+    Micros m_lineFree{0};
+    Micros m_now{0};
+    std::function<void(int, const QString&)> m_requestObserver;
+    std::function<void(int)> m_endObserver;
+};
+
+} // namespace tavrik::radiosim

@@ -1,0 +1,353 @@
+// tavrik-radio-sim: serves the simulated radio on a pseudo-terminal.
+
+#include "radiosim/RadioSim.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using tavrik::radiosim::Memory;
+using tavrik::radiosim::Micros;
+using tavrik::radiosim::Output;
+using tavrik::radiosim::RadioSim;
+using tavrik::radiosim::SimOptions;
+
+const char kHelp[] = R"(Serves a simulated TAVRIK radio, behind a programming cable that echoes
+every request byte, on a pseudo-terminal. The first line on standard output is the
+device path to open (at 9600 8N1). Runs until SIGINT or SIGTERM.
+
+Memory: each radio's 256 bytes (address 0x3B00 first) are loaded from the memory
+file, which is created with a default image when it does not exist, and written back
+each time the radio acknowledges "END". With --series N (N > 1) radio k uses the
+file FILE.k (FILE.1 ... FILE.N). Without --memory the memory lives only in the process.
+
+Series: the radio just written stays on the line for --unplug-after ms after its
+"END", then the line is silent (echo only) for --gap ms, then the next radio answers.
+A program waiting for the next radio takes an answer as a new radio only after two
+silent 500 ms time-outs, so --gap should be well above 1000 ms. The last radio stays.
+
+Faults (counts start at 1 and are per radio):
+  --wrong-model            block 0x3B00 is answered with the model word TAVRIX
+  --reject-write N         the Nth block write received is answered 0A ...
+  --reject-write-times K   ... and the K-1 after it as well (default 1)
+  --reject-end K           the first K end requests are answered 0A
+  --silent-after N         the radio stops answering after N answers
+  --bad-checksum-read N    the Nth read answer carries a wrong checksum
+  --short-read N           the Nth read answer lacks its last byte
+  --delay MS               every answer comes MS later
+
+Example:
+  tavrik-radio-sim --memory /tmp/radio.bin --link /tmp/ttyTAVRIK --log /tmp/radio.log
+)";
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: wake the event loop.
+    (void)!::write(g_signalPipe[1], &byte, 1);
+}
+
+QString memoryPath(const QString& base, int radio, int count) {
+    return count > 1 ? QStringLiteral("%1.%2").arg(base).arg(radio + 1) : base;
+}
+
+class PtyServer {
+public:
+    PtyServer(RadioSim& sim, QTextStream& log) : m_sim(sim), m_log(log) {}
+    ~PtyServer() {
+        if (m_slave >= 0) {
+            ::close(m_slave);
+        }
+        if (m_master >= 0) {
+            ::close(m_master);
+        }
+    }
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    bool open(QString* error) {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        const char* name = ::ptsname(m_master);
+        if (name == nullptr) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        m_device = QString::fromLocal8Bit(name);
+        // Holding the slave open ourselves keeps the master usable while clients come
+        // and go (with no opener it would report EIO / hang-up).
+        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_slave < 0) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        termios tio{};
+        if (::tcgetattr(m_slave, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::cfsetispeed(&tio, B9600);
+            ::cfsetospeed(&tio, B9600);
+            ::tcsetattr(m_slave, TCSANOW, &tio);
+        }
+        m_clock.start();
+        m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, &m_context);
+        QObject::connect(m_reader, &QSocketNotifier::activated, &m_context, [this] { readAll(); });
+        m_sender.setSingleShot(true);
+        m_sender.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_sender, &QTimer::timeout, &m_context, [this] { sendDue(); });
+        return true;
+    }
+
+    [[nodiscard]] QString device() const { return m_device; }
+
+private:
+    Micros now() const { return Micros(m_clock.nsecsElapsed() / 1000); }
+
+    void readAll() {
+        char buffer[512];
+        for (;;) {
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n > 0) {
+                for (Output& o : m_sim.receive(QByteArray(buffer, static_cast<int>(n)), now())) {
+                    m_queue.push_back(std::move(o));
+                }
+                continue;
+            }
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0 && errno == EIO) {
+                // No opener on the slave side for a moment; look again shortly
+                // instead of spinning on a notifier that stays readable.
+                m_reader->setEnabled(false);
+                QTimer::singleShot(50, &m_context, [this] { m_reader->setEnabled(true); });
+            }
+            break;
+        }
+        schedule();
+    }
+
+    void schedule() {
+        if (m_queue.empty()) {
+            return;
+        }
+        const Micros wait = std::max(Micros(0), m_queue.front().at - now());
+        m_sender.start(static_cast<int>((wait.count() + 999) / 1000));
+    }
+
+    void sendDue() {
+        const Micros t = now();
+        QByteArray due;
+        while (!m_queue.empty() && m_queue.front().at <= t) {
+            due.append(m_queue.front().bytes);
+            m_queue.pop_front();
+        }
+        if (!due.isEmpty()) {
+            // Nobody reading and the buffer full: the bytes are lost, as on a cable.
+            (void)!::write(m_master, due.constData(), static_cast<size_t>(due.size()));
+        }
+        schedule();
+    }
+
+    RadioSim& m_sim;
+    QTextStream& m_log;
+    QObject m_context;
+    QSocketNotifier* m_reader = nullptr;
+    QTimer m_sender;
+    QElapsedTimer m_clock;
+    std::deque<Output> m_queue;
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_device;
+};
+
+int intOption(const QCommandLineParser& parser, const QString& name, int fallback, bool& ok) {
+    if (!parser.isSet(name)) {
+        return fallback;
+    }
+    bool good = false;
+    const int value = parser.value(name).toInt(&good);
+    if (!good || value < 0) {
+        std::fprintf(stderr, "--%s needs a whole number of 0 or more\n", qPrintable(name));
+        ok = false;
+    }
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavrik-radio-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kHelp));
+    parser.addHelpOption();
+    const auto opt = [&parser](const char* name, const char* help, const char* value = nullptr) {
+        if (value == nullptr) {
+            parser.addOption(
+                QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help)));
+        } else {
+            parser.addOption(QCommandLineOption(
+                QString::fromLatin1(name), QString::fromLatin1(help), QString::fromLatin1(value)));
+        }
+    };
+    opt("memory", "Memory file (256 bytes); created with the default image if missing.", "FILE");
+    opt("link", "Place a symbolic link to the device here (removed at exit).", "PATH");
+    opt("log", "Log each request to this file instead of standard error.", "FILE");
+    opt("no-pacing", "Send bytes at once instead of one per 1.04 ms (9600 baud).");
+    opt("no-echo", "Leave out the cable's echo of each request.");
+    opt("wrong-model", "Answer block 0x3B00 with the model word TAVRIX.");
+    opt("reject-write", "Reject the Nth block write.", "N");
+    opt("reject-write-times", "Reject that many block writes in a row (default 1).", "K");
+    opt("reject-end", "Reject the first K end requests.", "K");
+    opt("silent-after", "Stop answering after N answers.", "N");
+    opt("bad-checksum-read", "Give the Nth read answer a wrong checksum.", "N");
+    opt("short-read", "Cut the last byte off the Nth read answer.", "N");
+    opt("delay", "Delay every answer by MS milliseconds.", "MS");
+    opt("series", "Serve a series of N radios, one after another (default 1).", "N");
+    opt("unplug-after", "A written radio leaves the line MS after its END (default 200).", "MS");
+    opt("gap", "Silence between two radios of a series, in ms (default 1500).", "MS");
+    parser.process(app);
+
+    bool ok = true;
+    SimOptions options;
+    options.pacing = !parser.isSet(QStringLiteral("no-pacing"));
+    options.echo = !parser.isSet(QStringLiteral("no-echo"));
+    options.faults.wrongModel = parser.isSet(QStringLiteral("wrong-model"));
+    options.faults.rejectWrite = intOption(parser, QStringLiteral("reject-write"), 0, ok);
+    options.faults.rejectWriteTimes =
+        intOption(parser, QStringLiteral("reject-write-times"), 1, ok);
+    options.faults.rejectEnds = intOption(parser, QStringLiteral("reject-end"), 0, ok);
+    options.faults.silentAfter = intOption(parser, QStringLiteral("silent-after"), -1, ok);
+    options.faults.badChecksumRead = intOption(parser, QStringLiteral("bad-checksum-read"), 0, ok);
+    options.faults.shortRead = intOption(parser, QStringLiteral("short-read"), 0, ok);
+    options.faults.answerDelay =
+        std::chrono::milliseconds(intOption(parser, QStringLiteral("delay"), 0, ok));
+    const int series = std::max(1, intOption(parser, QStringLiteral("series"), 1, ok));
+    options.unplugAfter =
+        std::chrono::milliseconds(intOption(parser, QStringLiteral("unplug-after"), 200, ok));
+    options.gap = std::chrono::milliseconds(intOption(parser, QStringLiteral("gap"), 1500, ok));
+    if (!ok) {
+        return 2;
+    }
+
+    const QString memoryBase = parser.value(QStringLiteral("memory"));
+    std::vector<Memory> memories;
+    for (int i = 0; i < series; ++i) {
+        Memory m = tavrik::radiosim::DefaultMemory();
+        if (!memoryBase.isEmpty()) {
+            const QString path = memoryPath(memoryBase, i, series);
+            QString error;
+            if (QFileInfo::exists(path)) {
+                if (!tavrik::radiosim::LoadMemory(path, m, &error)) {
+                    std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
+                    return 1;
+                }
+            } else if (!tavrik::radiosim::SaveMemory(path, m)) {
+                std::fprintf(stderr, "%s: cannot be written\n", qPrintable(path));
+                return 1;
+            }
+        }
+        memories.push_back(m);
+    }
+
+    QFile logFile;
+    if (parser.isSet(QStringLiteral("log"))) {
+        logFile.setFileName(parser.value(QStringLiteral("log")));
+        if (!logFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(logFile.fileName()),
+                         qPrintable(logFile.errorString()));
+            return 1;
+        }
+    } else {
+        (void)logFile.open(stderr, QIODevice::WriteOnly | QIODevice::Text);
+    }
+    QTextStream log(&logFile);
+
+    RadioSim sim(std::move(memories), options);
+    QElapsedTimer uptime;
+    uptime.start();
+    sim.setRequestObserver([&log, &uptime, series](int radio, const QString& text) {
+        log << QStringLiteral("%1 ms").arg(uptime.elapsed(), 8);
+        if (series > 1) {
+            log << " radio " << (radio + 1);
+        }
+        log << ": " << text << Qt::endl;
+    });
+    sim.setEndObserver([&sim, &log, &memoryBase, series](int radio) {
+        if (memoryBase.isEmpty()) {
+            return;
+        }
+        const QString path = memoryPath(memoryBase, radio, series);
+        if (!tavrik::radiosim::SaveMemory(path, sim.memory(radio))) {
+            log << path << ": cannot be written" << Qt::endl;
+        }
+    });
+
+    if (::pipe(g_signalPipe) != 0) {
+        std::perror("pipe");
+        return 1;
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
+                     [] { QCoreApplication::quit(); });
+
+    PtyServer server(sim, log);
+    QString error;
+    if (!server.open(&error)) {
+        std::fprintf(stderr, "pseudo-terminal: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    const QString linkPath = parser.value(QStringLiteral("link"));
+    if (!linkPath.isEmpty()) {
+        const QFileInfo existing(linkPath);
+        if (existing.isSymLink()) {
+            QFile::remove(linkPath);
+        } else if (existing.exists()) {
+            std::fprintf(stderr, "%s exists and is not a symbolic link\n", qPrintable(linkPath));
+            return 1;
+        }
+        if (!QFile::link(server.device(), linkPath)) {
+            std::fprintf(stderr, "%s: cannot place the link\n", qPrintable(linkPath));
+            return 1;
+        }
+    }
+
+    std::printf("%s\n", qPrintable(server.device()));
+    std::fflush(stdout);
+
+    const int result = QCoreApplication::exec();
+
+    if (!linkPath.isEmpty() && QFileInfo(linkPath).symLinkTarget() == server.device()) {
+        QFile::remove(linkPath);
+    }
+    return result;
+}
