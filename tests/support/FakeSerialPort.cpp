@@ -1,0 +1,82 @@
+#include "FakeSerialPort.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tavrik::test {
+
+FakeSerialPort::FakeSerialPort(VirtualClock& clock) : m_clock(clock) {}
+
+FakeSerialPort::~FakeSerialPort() {
+    for (VirtualClock::EventId id : m_inFlight) {
+        m_clock.cancel(id);
+    }
+}
+
+bool FakeSerialPort::open(int portNumber) {
+    close();
+    if (m_unplugged || (!m_available.empty() && m_available.count(portNumber) == 0)) {
+        return false;
+    }
+    m_open = true;
+    m_threshold = 1;
+    m_input.clear();
+    m_opened.push_back(portNumber);
+    return true;
+}
+
+void FakeSerialPort::close() {
+    m_open = false;
+    m_input.clear();
+}
+
+void FakeSerialPort::clearBuffers() {
+    // Bytes still on their way from the radio are not in a buffer yet and still come.
+    m_input.clear();
+}
+
+bool FakeSerialPort::send(const QByteArray& bytes) {
+    if (!m_open) {
+        return false;
+    }
+    m_sent.push_back(bytes);
+    if (!m_peer) {
+        return true;
+    }
+    for (Arrival& a : m_peer(bytes, m_clock.now())) {
+        auto id = std::make_shared<VirtualClock::EventId>(0);
+        *id = m_clock.schedule(a.at, [this, id, data = std::move(a.bytes)] {
+            m_inFlight.erase(std::remove(m_inFlight.begin(), m_inFlight.end(), *id),
+                             m_inFlight.end());
+            if (m_open) {
+                deliver(data);
+            }
+        });
+        m_inFlight.push_back(*id);
+    }
+    return true;
+}
+
+void FakeSerialPort::deliver(const QByteArray& bytes) {
+    m_input.append(bytes);
+    if (m_handler && m_input.size() >= m_threshold) {
+        m_handler();
+    }
+}
+
+QByteArray FakeSerialPort::takeInput() {
+    QByteArray out;
+    out.swap(m_input);
+    return out;
+}
+
+void FakeSerialPort::setReceiveHandler(std::function<void()> handler) {
+    m_handler = std::move(handler);
+}
+
+void FakeSerialPort::unplug() {
+    m_unplugged = true;
+    close();
+}
+
+} // namespace tavrik::test

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "VirtualClock.h"
+#include "platform/SerialPort.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <set>
+#include <vector>
+
+namespace tavrik::test {
+
+/// Bytes arriving at the computer's end of the line at a given virtual time.
+struct Arrival {
+    VirtualClock::Micros at;
+    QByteArray bytes;
+};
+
+/// A serial port on a VirtualClock, joined to whatever sits at the other end of
+/// the line (a simulated radio): each send is handed to the peer, and the bytes the
+/// peer returns arrive at their times. Bytes that arrive while the port is closed
+/// are lost; the receive handler runs when bytes arrive and at least the threshold
+/// is waiting. Never calls the handler from inside send().
+class FakeSerialPort final : public platform::SerialPort {
+public:
+    using Peer =
+        std::function<std::vector<Arrival>(const QByteArray& sent, VirtualClock::Micros now)>;
+
+    explicit FakeSerialPort(VirtualClock& clock);
+    ~FakeSerialPort() override;
+    FakeSerialPort(const FakeSerialPort&) = delete;
+    FakeSerialPort& operator=(const FakeSerialPort&) = delete;
+
+    bool open(int portNumber) override;
+    void close() override;
+    [[nodiscard]] bool isOpen() const override { return m_open; }
+    void clearBuffers() override;
+    void setReceiveThreshold(int bytes) override { m_threshold = bytes; }
+    [[nodiscard]] int receiveThreshold() const override { return m_threshold; }
+    bool send(const QByteArray& bytes) override;
+    [[nodiscard]] QByteArray takeInput() override;
+    void setReceiveHandler(std::function<void()> handler) override;
+
+    void setPeer(Peer peer) { m_peer = std::move(peer); }
+    /// Port numbers that open; every number opens when none is set.
+    void setAvailablePorts(std::set<int> ports) { m_available = std::move(ports); }
+    /// The device vanishes: the port closes and nothing opens until plugBack().
+    void unplug();
+    void plugBack() { m_unplugged = false; }
+
+    /// Puts bytes in the receive buffer now and raises the receive event if the
+    /// threshold is reached.
+    void deliver(const QByteArray& bytes);
+
+    /// Every byte array sent while open, in order.
+    [[nodiscard]] const std::vector<QByteArray>& sent() const { return m_sent; }
+    void clearSent() { m_sent.clear(); }
+    /// Port numbers opened, in order.
+    [[nodiscard]] const std::vector<int>& opened() const { return m_opened; }
+    [[nodiscard]] int bufferedBytes() const { return static_cast<int>(m_input.size()); }
+
+private:
+    VirtualClock& m_clock;
+    Peer m_peer;
+    std::function<void()> m_handler;
+    std::set<int> m_available;
+    std::vector<QByteArray> m_sent;
+    std::vector<int> m_opened;
+    std::vector<VirtualClock::EventId> m_inFlight;
+    QByteArray m_input;
+    int m_threshold = 1;
+    bool m_open = false;
+    bool m_unplugged = false;
+};
+
+} // namespace tavrik::test

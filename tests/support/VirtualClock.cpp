@@ -1,0 +1,46 @@
+#include "VirtualClock.h"
+
+namespace tavrik::test {
+
+VirtualClock::EventId VirtualClock::schedule(Micros at, std::function<void()> action) {
+    const EventId id = m_next++;
+    const Micros when = at < m_now ? m_now : at;
+    m_events.emplace(Key{when, id}, std::move(action));
+    m_times.emplace(id, when);
+    return id;
+}
+
+void VirtualClock::cancel(EventId id) {
+    const auto it = m_times.find(id);
+    if (it == m_times.end()) {
+        return;
+    }
+    m_events.erase(Key{it->second, id});
+    m_times.erase(it);
+}
+
+bool VirtualClock::runUntil(const std::function<bool()>& done, Micros limit) {
+    const Micros end = m_now + limit;
+    if (done && done()) {
+        return true;
+    }
+    while (!m_events.empty() && m_events.begin()->first.first <= end) {
+        auto it = m_events.begin();
+        m_now = it->first.first;
+        std::function<void()> action = std::move(it->second);
+        m_times.erase(it->first.second);
+        m_events.erase(it);
+        action();
+        if (done && done()) {
+            return true;
+        }
+    }
+    m_now = end;
+    return false;
+}
+
+void VirtualClock::advanceBy(Micros d) {
+    (void)runUntil({}, d);
+}
+
+} // namespace tavrik::test

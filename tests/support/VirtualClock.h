@@ -1,0 +1,40 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <utility>
+
+namespace tavrik::test {
+
+/// Time that moves only when a test moves it. Events are run in time order (ties
+/// in the order they were scheduled); an event may schedule further events.
+class VirtualClock {
+public:
+    using Micros = std::chrono::microseconds;
+    using EventId = std::uint64_t;
+
+    [[nodiscard]] Micros now() const { return m_now; }
+
+    /// Runs `action` when the clock reaches `at` (at once on the next advance when
+    /// `at` is not in the future). Returns an id for cancel().
+    EventId schedule(Micros at, std::function<void()> action);
+    void cancel(EventId id);
+    [[nodiscard]] bool hasPending() const { return !m_events.empty(); }
+
+    /// Runs every event due up to now + d, then stands at now + d.
+    void advanceBy(Micros d);
+    /// Runs events in order until `done` holds (checked after each event) or the
+    /// clock would pass now + limit. True when `done` held.
+    bool runUntil(const std::function<bool()>& done, Micros limit);
+
+private:
+    using Key = std::pair<Micros, EventId>;
+    Micros m_now{0};
+    EventId m_next = 1;
+    std::map<Key, std::function<void()>> m_events;
+    std::map<EventId, Micros> m_times;
+};
+
+} // namespace tavrik::test
