@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+#include <functional>
+
+namespace tavrik::platform {
+
+class SerialPortMap;
+
+/// The serial line on QSerialPort. Port numbers are resolved through the system's
+/// serial-port map. The receive notification follows readyRead: it comes on the
+/// owner's thread as soon as the threshold of bytes is waiting, with no polling.
+/// A device that vanishes or refuses a write closes the port quietly; the caller's
+/// answer time-out then ends the exchange.
+class QtSerialPort final : public SerialPort {
+public:
+    explicit QtSerialPort(const SerialPortMap& map);
+    ~QtSerialPort() override;
+    QtSerialPort(const QtSerialPort&) = delete;
+    QtSerialPort& operator=(const QtSerialPort&) = delete;
+
+    [[nodiscard]] bool open(int portNumber) override;
+    void close() override;
+    [[nodiscard]] bool isOpen() const override;
+    void clearBuffers() override;
+    void setReceiveThreshold(int bytes) override;
+    [[nodiscard]] int receiveThreshold() const override;
+    bool send(const QByteArray& bytes) override;
+    [[nodiscard]] QByteArray takeInput() override;
+    void setReceiveHandler(std::function<void()> handler) override;
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+
+    const SerialPortMap& m_map;
+    QSerialPort m_port;
+    int m_threshold = 1;
+    std::function<void()> m_handler;
+};
+
+} // namespace tavrik::platform

@@ -1,0 +1,118 @@
+#include "platform/QtSerialPort.h"
+
+#include "platform/SerialPortMap.h"
+
+#include <utility>
+
+namespace tavrik::platform {
+
+QtSerialPort::QtSerialPort(const SerialPortMap& map) : m_map(map) {
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { onReadyRead(); });
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { onError(error); });
+}
+
+QtSerialPort::~QtSerialPort() {
+    m_handler = nullptr;
+    m_port.close();
+}
+
+bool QtSerialPort::open(int portNumber) {
+    close();
+    const QString device = m_map.deviceFor(portNumber);
+    if (device.isEmpty()) {
+        return false;
+    }
+    m_port.setPortName(device);
+    // 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control.
+    if (!m_port.setBaudRate(QSerialPort::Baud9600) || !m_port.setDataBits(QSerialPort::Data8) ||
+        !m_port.setParity(QSerialPort::NoParity) || !m_port.setStopBits(QSerialPort::OneStop) ||
+        !m_port.setFlowControl(QSerialPort::NoFlowControl)) {
+        return false;
+    }
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_port.clearError();
+        return false;
+    }
+    // The cable draws its power from DTR. Setting the lines is best effort: a
+    // pseudo-terminal, for one, has no modem lines and refuses both.
+    (void)m_port.setDataTerminalReady(true);
+    (void)m_port.setRequestToSend(false);
+    if (m_port.error() == QSerialPort::ResourceError) {
+        m_port.close();
+        m_port.clearError();
+        return false;
+    }
+    m_port.clearError();
+    m_threshold = 1;
+    return true;
+}
+
+void QtSerialPort::close() {
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+    m_port.clearError();
+}
+
+bool QtSerialPort::isOpen() const {
+    return m_port.isOpen();
+}
+
+void QtSerialPort::clearBuffers() {
+    if (m_port.isOpen()) {
+        (void)m_port.clear(QSerialPort::AllDirections);
+    }
+}
+
+void QtSerialPort::setReceiveThreshold(int bytes) {
+    m_threshold = bytes < 1 ? 1 : bytes;
+}
+
+int QtSerialPort::receiveThreshold() const {
+    return m_threshold;
+}
+
+bool QtSerialPort::send(const QByteArray& bytes) {
+    if (!m_port.isOpen()) {
+        return false;
+    }
+    if (m_port.write(bytes) != bytes.size()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+QByteArray QtSerialPort::takeInput() {
+    if (!m_port.isOpen()) {
+        return {};
+    }
+    return m_port.readAll();
+}
+
+void QtSerialPort::setReceiveHandler(std::function<void()> handler) {
+    m_handler = std::move(handler);
+}
+
+void QtSerialPort::onReadyRead() {
+    if (m_handler && m_port.bytesAvailable() >= m_threshold) {
+        m_handler();
+    }
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ReadError:
+        // The device is gone (cable pulled) or no longer takes bytes: let go of it.
+        // Nothing more arrives, and the answer time-out ends the exchange.
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace tavrik::platform
