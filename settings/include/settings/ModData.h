@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace tavrik {
 namespace platform {
 class CodePage;
@@ -41,11 +43,27 @@ public:
     void BuildWriteImage();
 
     /// Stores a text one character per byte at address..address+n-1, zero-filled.
+    /// A character that is not one byte in the system code page (a double-byte
+    /// character, or one the code page lacks) is stored as kUnstorableChar: the
+    /// radio's byte field cannot hold it.
     void PutCharBytes(int address, const QString& text, int n);
-    /// Stores a text in the system code page at address..address+n-1, zero-filled.
+    /// Stores a text in the system code page at address..address+n-1, zero-filled;
+    /// bytes beyond n are dropped, even where that splits a double-byte character.
     void PutAnsiBytes(int address, const QString& text, int n);
 
+    /// What PutCharBytes stores for a character that is not one byte: '?'.
+    static constexpr std::uint8_t kUnstorableChar = 0x3F;
+
 private:
+    // Character bytes: a byte that is not a character on its own in the code page
+    // (a lead byte of a double-byte code page) reads as U+FFFD, visibly not text.
+    [[nodiscard]] QChar charFromByte(std::uint8_t byte) const;
+    [[nodiscard]] std::uint8_t byteFromChar(QChar character) const;
+    /// Character bytes from `address`, ending before the first 0x00 or 0xFF.
+    [[nodiscard]] QString charBytesText(int address, int length) const;
+    /// Code-page text from `address`, ending before the first 0x00 or 0xFF, then NUL.
+    [[nodiscard]] QString codePageText(int address, int length) const;
+
     const platform::CodePage& m_codePage;
     const platform::SystemCalendar& m_calendar;
     RadioSettings m_settings;

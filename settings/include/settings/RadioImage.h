@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ImageLayout.h"
+
 #include <QByteArray>
 
 #include <array>
@@ -12,11 +14,11 @@ namespace tavrik {
 /// bounds-checked: reads outside the window give 0, writes outside it are ignored.
 class RadioImage {
 public:
-    static constexpr int kFirstAddress = 0x3B00;
-    static constexpr int kLastAddress = 0x3BFF;
-    static constexpr int kSize = 256;
-    static constexpr int kBlockSize = 16;
-    static constexpr int kLastBlock = 0x3BF0;
+    static constexpr int kFirstAddress = layout::kImageBase;
+    static constexpr int kSize = layout::kImageSize;
+    static constexpr int kLastAddress = kFirstAddress + kSize - 1;
+    static constexpr int kBlockSize = layout::kBlockSize;
+    static constexpr int kLastBlock = kFirstAddress + kSize - kBlockSize;
 
     [[nodiscard]] static bool contains(int address) {
         return address >= kFirstAddress && address <= kLastAddress;
