@@ -292,6 +292,16 @@ void ModComm::MSComm1_OnComm() {
     if (m_state.ReadStep == step::kHandshake || m_state.WriteStep == step::kHandshake) {
         appendToRxBuf(chunk);
     }
+    const bool awaitingHandshake =
+        (m_state.opKind == OpKind::Read && m_state.ReadStep == step::kHandshake) ||
+        ((m_state.opKind == OpKind::Write || m_state.opKind == OpKind::MulWrite) &&
+         m_state.WriteStep == step::kHandshake);
+    if (awaitingHandshake && !IsHandshakeReply()) {
+        // Bytes of an abandoned exchange (Read pressed again mid-read) can still be
+        // arriving ahead of the handshake answer and leave its last bytes below the
+        // threshold for good; examine the rest of the answer as it arrives.
+        m_port.setReceiveThreshold(1);
+    }
 
     StepGuard guard(m_stepRunning);
     if (IsHandshakeReply() || IsAckReply(chunk)) {
