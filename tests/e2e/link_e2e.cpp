@@ -1,0 +1,235 @@
+// A full read and write through QtSerialPort against tavrik-radio-sim on a
+// pseudo-terminal, and a device that disappears in the middle of a read.
+
+#include "FakeMessageBoxes.h"
+#include "FixedCalendar.h"
+#include "link/ModComm.h"
+#include "platform/CodePage.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimer.h"
+#include "platform/SerialPortMap.h"
+#include "radiosim/Memory.h"
+#include "settings/ModData.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tavrik::test {
+namespace {
+
+class Latin1CodePage final : public platform::CodePage {
+public:
+    [[nodiscard]] int number() const override { return 28591; }
+    [[nodiscard]] QByteArray fromUnicode(const QString& text) const override {
+        return text.toLatin1();
+    }
+    [[nodiscard]] QString toUnicode(const QByteArray& bytes) const override {
+        return QString::fromLatin1(bytes);
+    }
+};
+
+// Port 1 is the simulator's pseudo-terminal.
+class OnePortMap final : public platform::SerialPortMap {
+public:
+    explicit OnePortMap(QString device) : m_device(std::move(device)) {}
+    [[nodiscard]] std::optional<std::vector<platform::PortMapEntry>> entries() const override {
+        return std::vector<platform::PortMapEntry>{{QStringLiteral("COM1"), m_device}};
+    }
+    [[nodiscard]] QString deviceFor(int portNumber) const override {
+        return portNumber == 1 ? m_device : QString();
+    }
+
+private:
+    QString m_device;
+};
+
+class DealerWindow final : public LinkWindow {
+public:
+    explicit DealerWindow(ModData& data) : m_data(data) {}
+    void ShowByData() override { ++shown; }
+    void GetDataByShow() override {
+        RadioSettings& s = m_data.settings();
+        s.BandIndex = 0;
+        s.FreqSetEnabled = 0;
+        s.StunEnabled = 1;
+        s.KillEnabled = 0;
+        s.ProgramPassword = QStringLiteral("9876");
+        s.DealerCode = QStringLiteral("E2E-DEALER");
+        s.StockDate = QStringLiteral("2026-02-02");
+        s.SellDate = QStringLiteral("2026-03-03");
+        s.Seller = QStringLiteral("Counter 2");
+    }
+    bool ShowStartMulWrite() override { return false; }
+    void setMulWriteStatus(const QString&) override {}
+    void setMulWriteNumber(const QString&) override {}
+    [[nodiscard]] qint16 languageFlag() const override { return kLanguageEnglish; }
+    int shown = 0;
+
+private:
+    ModData& m_data;
+};
+
+// Runs the event loop until `done` holds or the deadline passes.
+bool waitFor(const std::function<bool()>& done, int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+class LinkOnPty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_memoryFile = m_dir.filePath(QStringLiteral("radio.bin"));
+    }
+
+    void TearDown() override {
+        if (m_sim.state() != QProcess::NotRunning) {
+            m_sim.terminate();
+            if (!m_sim.waitForFinished(3000)) {
+                m_sim.kill();
+                m_sim.waitForFinished(3000);
+            }
+        }
+    }
+
+    // Starts the simulator and returns the device path it prints first.
+    QString startSimulator() {
+        m_sim.setProgram(QStringLiteral(TAVRIK_RADIO_SIM_PATH));
+        m_sim.setArguments({QStringLiteral("--memory"), m_memoryFile, QStringLiteral("--log"),
+                            m_dir.filePath(QStringLiteral("radio.log"))});
+        m_sim.start();
+        if (!m_sim.waitForStarted(5000)) {
+            return {};
+        }
+        QDeadlineTimer deadline(5000);
+        while (!m_sim.canReadLine() && !deadline.hasExpired()) {
+            m_sim.waitForReadyRead(100);
+        }
+        return QString::fromLocal8Bit(m_sim.readLine()).trimmed();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_memoryFile;
+    QProcess m_sim;
+};
+
+TEST_F(LinkOnPty, ReadsAndWritesTheRadio) {
+    const QString device = startSimulator();
+    ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
+
+    OnePortMap map(device);
+    platform::QtSerialPort port(map);
+    platform::QtTimer timer(kAnswerTimeout);
+    FakeMessageBoxes boxes;
+    Latin1CodePage codePage;
+    FixedCalendar calendar(QDate(2026, 3, 5));
+    ModData data(codePage, calendar);
+    data.LoadDefaults();
+    DealerWindow window(data);
+    ModComm comm(port, timer, boxes, data, window, [] { return qint16{1}; });
+
+    comm.StartRead();
+    ASSERT_TRUE(waitFor([&] { return !boxes.shown().empty(); }, 10000));
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Read Complete!"});
+    const radiosim::Memory before = radiosim::DefaultMemory();
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(data.image().at(0x3B00 + i), before[static_cast<size_t>(i)]) << i;
+    }
+    EXPECT_EQ(data.settings().DealerCode.text(), QStringLiteral("D-0042"));
+    EXPECT_FALSE(port.isOpen());
+
+    boxes.clear();
+    comm.StartWrite();
+    ASSERT_TRUE(waitFor([&] { return !boxes.shown().empty(); }, 10000));
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Write Complete!"});
+    EXPECT_EQ(comm.state().opKind, OpKind::Idle);
+    EXPECT_EQ(window.shown, 2);
+
+    // The simulator saved the radio's memory at END.
+    m_sim.terminate();
+    ASSERT_TRUE(m_sim.waitForFinished(5000));
+    radiosim::Memory after{};
+    QString error;
+    ASSERT_TRUE(radiosim::LoadMemory(m_memoryFile, after, &error)) << error.toStdString();
+    radiosim::Memory expected = before;
+    expected[0x0F] = 0x00;
+    expected[0x10] = static_cast<std::uint8_t>((before[0x10] & 0xF1) | 0x04);
+    const auto put = [&expected](int offset, const QByteArray& text, int n) {
+        for (int i = 0; i < n; ++i) {
+            expected[static_cast<size_t>(offset + i)] =
+                i < text.size() ? static_cast<std::uint8_t>(text.at(i)) : 0;
+        }
+    };
+    put(0x18, "9876", 4);
+    put(0x60, "E2E-DEALER", 16);
+    put(0x70, "2026-02-02", 16);
+    put(0x80, "2026-03-03", 16);
+    put(0x90, "Counter 2", 16);
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(after[static_cast<size_t>(i)], expected[static_cast<size_t>(i)])
+            << "offset " << i;
+    }
+
+    QFile log(m_dir.filePath(QStringLiteral("radio.log")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_EQ(text.count("PROGRAM"), 2);
+    EXPECT_EQ(text.count("END"), 2);
+    EXPECT_EQ(text.count(": W 3B"), 7);
+}
+
+TEST_F(LinkOnPty, DeviceGoneMidReadEndsWithCommunicationError) {
+    const QString device = startSimulator();
+    ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
+
+    OnePortMap map(device);
+    platform::QtSerialPort port(map);
+    platform::QtTimer timer(kAnswerTimeout);
+    FakeMessageBoxes boxes;
+    Latin1CodePage codePage;
+    FixedCalendar calendar(QDate(2026, 3, 5));
+    ModData data(codePage, calendar);
+    data.LoadDefaults();
+    DealerWindow window(data);
+    ModComm comm(port, timer, boxes, data, window, [] { return qint16{1}; });
+
+    comm.StartRead();
+    ASSERT_TRUE(waitFor(
+        [&] { return comm.state().ReadStep == 4 && comm.state().BlockAddr >= 0x3B40; }, 10000));
+    m_sim.kill(); // the cable is pulled
+    ASSERT_TRUE(m_sim.waitForFinished(5000));
+
+    ASSERT_TRUE(waitFor([&] { return !boxes.shown().empty(); }, 10000));
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Communication Error!"});
+    EXPECT_EQ(comm.state().opKind, OpKind::Idle);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(window.shown, 0);
+
+    // With the device gone, the next Read cannot open the port.
+    boxes.clear();
+    comm.StartRead();
+    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Cannot Open Communication Port."});
+    EXPECT_EQ(comm.state().opKind, OpKind::Idle);
+}
+
+} // namespace
+} // namespace tavrik::test
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
