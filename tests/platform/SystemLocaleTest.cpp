@@ -194,14 +194,5 @@ TEST_F(SystemLocaleFiles, TheFirstFileThatNamesALocaleWins) {
     }
 }
 
-TEST(SystemLocale, TheRunningSystemGivesAnIdentifier) {
-    const auto locale = makeSystemLocale();
-    ASSERT_TRUE(locale);
-    const LocaleSources real = systemLocaleSources();
-    EXPECT_EQ(real.files, (QStringList{QStringLiteral("/etc/locale.conf"),
-                                       QStringLiteral("/etc/default/locale")}));
-    EXPECT_EQ(locale->systemDefaultLcid(), lcidForPosixLocale(systemLocaleName(real)));
-}
-
 } // namespace
 } // namespace tavrik::platform

@@ -39,7 +39,7 @@ Image realisticImage() {
     put(0x50, bytes("2026/4/1\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"));
     put(0x60, bytes("DLR-0042"));
     put(0x70, bytes("2026/3/9"));
-    put(0x90, bytes("Zhang Wei  "));
+    put(0x90, bytes("Zhang Wei"));
     put(0xA0, bytes("Battery contacts cleaned"));
     put(0xF0, bytes("\xF0\xF1\xF2\xF3\xF4\xF5\xF6\xF7\xF8\xF9\xFA\xFB\xFC\xFD\xFE\xFF"));
     return image;
@@ -214,107 +214,101 @@ TEST_F(ImageCodingTest, CharacterFieldsEndAtTheirFirstZeroOrErasedByte) {
     }
 }
 
-TEST_F(ImageCodingTest, BuildWriteImageChangesOnlyWhatItOwns) {
+// The record as a Read leaves it, with every field that a Write does not send changed:
+// building the image must not carry any of them into it.
+void readAndEditUnsentFields(ModData& data, const Image& held) {
+    load(data.image(), held);
+    data.ParseImage();
+    RadioSettings& s = data.settings();
+    s.FactoryMode = s.FactoryMode ? 0 : 1;
+    s.SerialNumber = QStringLiteral("9999999999999999");
+    s.ProductionDate = QStringLiteral("1/1/2000");
+    s.ManufactureCode = QStringLiteral("XX-X-X-X");
+    s.UserCode = QStringLiteral("ZZZZ");
+    s.AreaCode = QStringLiteral("ZZ");
+    s.MaintainedDate = QStringLiteral("1/1/2000");
+    s.MaintainedDescription = QStringLiteral("changed");
+    s.RfFirmwareVersion = QStringLiteral("V9.99");
+    s.LcdFirmwareVersion = QStringLiteral("V9.99");
+}
+
+TEST_F(ImageCodingTest, BuildWriteImageWritesBandAndThreeFlagBitsOnly) {
     struct Row {
         const char* name;
         std::uint8_t flagsHeld;
-        qint16 freqSet, stun, kill, factory;
-        qint16 band;
-        QString password, dealer, stock, sell, seller;
-        // Expected bytes; every other byte of the image must stay as held.
-        std::uint8_t flagsWritten;
-        std::uint8_t bandWritten;
-        QByteArray passwordBytes;
-        QByteArray dealerBytes, stockBytes, sellBytes, sellerBytes;
+        qint16 freqSet, stun, kill, band;
+        std::uint8_t flagsWritten, bandWritten;
     };
-    const QByteArray zeros16(16, '\0');
     const Row rows[] = {
-        {"flags clear keep bits 0 and 7", 0x81, 0, 0, 0, 0, 0, QStringLiteral("AB"),
-         QStringLiteral("DLR-7"), QStringLiteral("2026/3/9"), QString(), QStringLiteral("Li"), 0x81,
-         0x00, bytes("AB\0\0"), bytes("DLR-7") + QByteArray(11, '\0'),
-         bytes("2026/3/9") + QByteArray(8, '\0'), zeros16, bytes("Li") + QByteArray(14, '\0')},
-        {"all writable flags set", 0x81, 1, 1, 1, 0, 2, QString(), QString(), QString(), QString(),
-         QString(), 0x8F, 0x02, bytes("\0\0\0\0"), zeros16, zeros16, zeros16, zeros16},
-        {"factory flag never written", 0x00, 0, 0, 0, 1, 1, QStringLiteral("9999"),
-         QStringLiteral("ABCDEFGHIJKLMNOP"), QString(), QString(), QString(), 0x00, 0x01,
-         bytes("9999"), bytes("ABCDEFGHIJKLMNOP"), zeros16, zeros16, zeros16},
-        {"erased flags, one set", 0xFF, 0, 1, 0, 0, 0, QStringLiteral("ABCDEF"),
-         QStringLiteral("ABCDEFGHIJKLMNOPQRS"), QString(), QString(), QStringLiteral("Café"), 0xF5,
-         0x00, bytes("ABCD"), bytes("ABCDEFGHIJKLMNOP"), zeros16, zeros16,
-         bytes("Caf\xE9") + QByteArray(12, '\0')},
-        {"band outside the list goes back as it is", 0x8B, 1, 0, 1, 0, 255, QString(), QString(),
-         QString(), QString(), QString(), 0x8B, 0xFF, bytes("\0\0\0\0"), zeros16, zeros16, zeros16,
-         zeros16},
-        {"a band index that is no byte keeps the radio's", 0x8B, 1, 0, 1, 0, -1, QString(),
-         QString(), QString(), QString(), QString(), 0x8B, 0x01, bytes("\0\0\0\0"), zeros16,
-         zeros16, zeros16, zeros16},
-        {"a grayed check box value counts as set", 0x80, 2, 0, 0, 0, 0, QString(), QString(),
-         QString(), QString(), QString(), 0x82, 0x00, bytes("\0\0\0\0"), zeros16, zeros16, zeros16,
-         zeros16},
+        {"flags clear keep bits 0 and 7", 0x81, 0, 0, 0, 0, 0x81, 0x00},
+        {"all writable flags set", 0x81, 1, 1, 1, 2, 0x8F, 0x02},
+        {"factory bit clear stays clear", 0x00, 1, 0, 0, 1, 0x02, 0x01},
+        {"erased flags, one set", 0xFF, 0, 1, 0, 0, 0xF5, 0x00},
+        {"band outside the list goes back as it is", 0x8B, 1, 0, 1, 255, 0x8B, 0xFF},
+        {"a band index that is no byte keeps the radio's", 0x8B, 1, 0, 1, -1, 0x8B, 0x01},
+        {"a grayed check box value counts as set", 0x80, 2, 0, 0, 0, 0x82, 0x00},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Image held = realisticImage();
         held[0x10] = row.flagsHeld;
-        load(m_data.image(), held);
+        readAndEditUnsentFields(m_data, held);
         RadioSettings& s = m_data.settings();
-        m_data.LoadDefaults();
         s.FreqSetEnabled = row.freqSet;
         s.StunEnabled = row.stun;
         s.KillEnabled = row.kill;
-        s.FactoryMode = row.factory;
         s.BandIndex = row.band;
-        s.ProgramPassword = row.password;
-        s.DealerCode = row.dealer;
-        s.StockDate = row.stock;
-        s.SellDate = row.sell;
-        s.Seller = row.seller;
-        // Fields that are never sent, changed in the record: the image must not follow.
-        s.SerialNumber = QStringLiteral("9999999999999999");
-        s.ProductionDate = QStringLiteral("1/1/2000");
-        s.ManufactureCode = QStringLiteral("XX-X-X-X");
-        s.UserCode = QStringLiteral("ZZZZ");
-        s.AreaCode = QStringLiteral("ZZ");
-        s.MaintainedDate = QStringLiteral("1/1/2000");
-        s.MaintainedDescription = QStringLiteral("changed");
-        s.RfFirmwareVersion = QStringLiteral("V9.99");
-        s.LcdFirmwareVersion = QStringLiteral("V9.99");
-
         m_data.BuildWriteImage();
 
         Image expected = held;
         expected[0x0F] = row.bandWritten;
         expected[0x10] = row.flagsWritten;
-        const auto put = [&expected](int offset, const QByteArray& data) {
-            ASSERT_EQ(data.size(), offset == 0x18 ? 4 : 16);
-            for (int i = 0; i < data.size(); ++i) {
-                expected[static_cast<std::size_t>(offset + i)] =
-                    static_cast<std::uint8_t>(data.at(i));
-            }
-        };
-        put(0x18, row.passwordBytes);
-        put(0x60, row.dealerBytes);
-        put(0x70, row.stockBytes);
-        put(0x80, row.sellBytes);
-        put(0x90, row.sellerBytes);
         EXPECT_EQ(m_data.image().raw(), expected) << differences(expected, m_data.image().raw());
     }
 }
 
-TEST_F(ImageCodingTest, WrittenDealerFieldsReadBackUnchanged) {
-    m_data.LoadDefaults();
-    load(m_data.image(), realisticImage());
-    m_data.settings().DealerCode = QStringLiteral("ABCDEFGHIJKLMNOP");
-    m_data.settings().Seller = QStringLiteral("  Li Na");
-    m_data.settings().ProgramPassword = QStringLiteral("A1");
-    m_data.BuildWriteImage();
-    m_data.settings().DealerCode = QString();
-    m_data.settings().Seller = QString();
-    m_data.settings().ProgramPassword = QString();
-    m_data.ParseImage();
-    EXPECT_EQ(m_data.settings().DealerCode.text(), QStringLiteral("ABCDEFGHIJKLMNOP"));
-    EXPECT_EQ(m_data.settings().Seller.text(), QStringLiteral("  Li Na"));
-    EXPECT_EQ(m_data.settings().ProgramPassword.text(), QStringLiteral("A1"));
+TEST_F(ImageCodingTest, BuildWriteImageWritesPasswordAndDealerFieldsZeroFilled) {
+    struct Row {
+        FixedText RadioSettings::*field;
+        QString text;
+        int offset;
+        QByteArray stored;
+    };
+    const QByteArray zeros16(16, '\0');
+    const Row rows[] = {
+        {&RadioSettings::ProgramPassword, QStringLiteral("AB"), 0x18, bytes("AB\0\0")},
+        {&RadioSettings::ProgramPassword, QString(), 0x18, bytes("\0\0\0\0")},
+        {&RadioSettings::ProgramPassword, QStringLiteral("9999"), 0x18, bytes("9999")},
+        {&RadioSettings::DealerCode, QStringLiteral("ABCDEFGHIJKLMNOP"), 0x60,
+         bytes("ABCDEFGHIJKLMNOP")},
+        {&RadioSettings::DealerCode, QString(), 0x60, zeros16},
+        {&RadioSettings::DealerCode, QStringLiteral("  D7"), 0x60,
+         bytes("  D7") + QByteArray(12, 0)},
+        {&RadioSettings::StockDate, QStringLiteral("2026/3/10"), 0x70,
+         bytes("2026/3/10") + QByteArray(7, 0)},
+        {&RadioSettings::SellDate, QStringLiteral("2026/3/11"), 0x80,
+         bytes("2026/3/11") + QByteArray(7, 0)},
+        {&RadioSettings::Seller, QStringLiteral("Café"), 0x90,
+         bytes("Caf\xE9") + QByteArray(12, 0)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.toStdString() + " at " + std::to_string(row.offset));
+        const Image held = realisticImage();
+        readAndEditUnsentFields(m_data, held);
+        m_data.settings().*row.field = row.text;
+        m_data.BuildWriteImage();
+
+        Image expected = held;
+        for (int i = 0; i < row.stored.size(); ++i) {
+            expected[static_cast<std::size_t>(row.offset + i)] =
+                static_cast<std::uint8_t>(row.stored.at(i));
+        }
+        EXPECT_EQ(m_data.image().raw(), expected) << differences(expected, m_data.image().raw());
+
+        // What was written reads back as it was typed.
+        m_data.ParseImage();
+        EXPECT_EQ((m_data.settings().*row.field).text(), row.text);
+    }
 }
 
 TEST_F(ImageCodingTest, PutCharBytesStoresOneBytePerCharacter) {

@@ -74,8 +74,6 @@ TEST_F(ModelSerialTest, DefaultsFollowTheCalendarsDateAndFormat) {
     const Row rows[] = {
         {QDate(1999, 12, 31), QStringLiteral("dd.MM.yyyy"), QStringLiteral("1999123100000001"),
          text(u"31.12.1999\0     "), QStringLiteral("12-1-E-1")},
-        {QDate(2026, 11, 9), QStringLiteral("M/d/yyyy"), QStringLiteral("2026110900000001"),
-         text(u"11/9/2026\0      "), QStringLiteral("11-1-E-1")},
         {QDate(987, 1, 2), QStringLiteral("yyyy/M/d"), QStringLiteral("0987010200000001"),
          text(u"0987/1/2\0       "), QStringLiteral("01-1-E-1")},
     };
@@ -111,11 +109,9 @@ TEST_F(ModelSerialTest, SerialNumberAdvancesItsNumericPart) {
         {QStringLiteral("-5"), QStringLiteral("-00000004")},
         {QStringLiteral(" 12"), QStringLiteral("00000013")},
         {text(u"123\0XYZ"), QStringLiteral("00000124")},
-        {QStringLiteral("2.1E9"), QStringLiteral("2100000001")},
         // Too large for a 32-bit integer (plus one): left as it is, nothing stops.
         {QStringLiteral("ABCDEFGH9E99"), QStringLiteral("ABCDEFGH9E99")},
         {QStringLiteral("3E9"), QStringLiteral("3E9")},
-        {QStringLiteral("ABCDEFGH1e999"), QStringLiteral("ABCDEFGH1e999")},
         {QStringLiteral("2147483647ABCDEF"), QStringLiteral("2147483647ABCDEF")},
     };
     for (const Row& row : rows) {

