@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/SerialPortMap.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <optional>
+
+namespace tavrik::platform {
+
+/// Lists the machine's serial devices by their paths ("/dev/ttyUSB0").
+using SerialDeviceLister = std::function<QStringList()>;
+
+/// The devices that QSerialPortInfo::availablePorts() reports. That call costs
+/// milliseconds, so its answer is kept until the kernel's set of tty devices
+/// (/sys/class/tty) changes, which is what happens when an adapter comes or goes.
+[[nodiscard]] SerialDeviceLister systemSerialDevices();
+
+/// The COM number of a device, from its kernel name (the last part of its path), by
+/// family and index:
+///
+///     ttyS<k>     on-board ports              k 0..98   COM1   .. COM99   (k + 1)
+///     ttyUSB<k>   USB serial adapters         k 0..99   COM100 .. COM199  (100 + k)
+///     ttyACM<k>   USB modem-class adapters    k 0..99   COM200 .. COM299  (200 + k)
+///     ttyAMA<k>   on-board ports of ARM boards k 0..99  COM300 .. COM399  (300 + k)
+///     rfcomm<k>   Bluetooth serial links      k 0..99   COM400 .. COM499  (400 + k)
+///
+/// The index is plain decimal (no leading zeros). Any other device, or an index out
+/// of its range, has no number and is left out of the map rather than given one that
+/// could clash.
+[[nodiscard]] std::optional<int> comNumberForDevice(QStringView devicePath);
+
+/// The alias folder beside the program: "ports" in the program's folder.
+[[nodiscard]] QString aliasFolderFor(const QString& programFolder);
+
+/// The serial-port map on Linux, read afresh on each call:
+/// 1. aliases first, in number order: each entry "COM<n>" of the alias folder (n from
+///    1 to 999, plain decimal, name in capitals) that leads to a character device,
+///    normally a symbolic link made by the user (`ln -s /dev/ttyUSB0 ports/COM3`);
+///    a dangling link, or one to anything but a character device, is left out;
+/// 2. then the devices with a number of their own (comNumberForDevice), in number
+///    order, except a device that an alias already leads to (the same device number,
+///    whatever the path) and a device whose number an alias has taken.
+/// Each entry's `device` is the path to open: for an alias its link's target when that
+/// is an absolute path (as written: /dev/ttyUSB0, /dev/serial/by-id/...), else the path
+/// resolved in full; for a device its path as listed. deviceFor() reads the same map, so the port
+/// opened by number is the one listed under that number.
+class LinuxSerialPortMap final : public SerialPortMap {
+public:
+    LinuxSerialPortMap(QString aliasFolder, SerialDeviceLister devices);
+
+    [[nodiscard]] std::optional<std::vector<PortMapEntry>> entries() const override;
+    [[nodiscard]] QString deviceFor(int portNumber) const override;
+
+    /// Highest number an alias may take: entries show at most three digits.
+    static constexpr int kMaxPortNumber = 999;
+
+private:
+    QString m_aliasFolder;
+    SerialDeviceLister m_devices;
+};
+
+} // namespace tavrik::platform

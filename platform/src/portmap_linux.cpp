@@ -1,0 +1,261 @@
+#include "platform/LinuxSerialPortMap.h"
+#include "platform/SystemSerialPortMap.h"
+
+#include <QFile>
+#include <QSerialPortInfo>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavrik::platform {
+namespace {
+
+struct DeviceFamily {
+    QStringView prefix;
+    int firstNumber;
+    int count;
+};
+
+// Keep in step with the table in LinuxSerialPortMap.h and the README.
+constexpr std::array<DeviceFamily, 5> kFamilies{{
+    {u"ttyS", 1, 99},
+    {u"ttyUSB", 100, 100},
+    {u"ttyACM", 200, 100},
+    {u"ttyAMA", 300, 100},
+    {u"rfcomm", 400, 100},
+}};
+
+/// Plain decimal text of at most `maxDigits` digits without leading zeros ("0" itself
+/// allowed); empty otherwise.
+std::optional<int> plainNumber(QStringView text, int maxDigits) {
+    if (text.isEmpty() || text.size() > maxDigits || (text.size() > 1 && text.front() == u'0')) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+/// The alias number of a file name "COM<n>", n from 1 to 999.
+std::optional<int> aliasNumber(const char* fileName) {
+    if (std::strncmp(fileName, "COM", 3) != 0) {
+        return std::nullopt;
+    }
+    const char* digits = fileName + 3;
+    const std::size_t length = std::strlen(digits);
+    if (length < 1 || length > 3 || digits[0] < '1' || digits[0] > '9') {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (digits[i] < '0' || digits[i] > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (digits[i] - '0');
+    }
+    return value;
+}
+
+/// The names in a folder, one after another in the folder's own order; empty optional
+/// when the folder cannot be read.
+std::optional<std::string> folderListing(const char* folder) {
+    DIR* dir = ::opendir(folder);
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    std::string listing;
+    while (const dirent* e = ::readdir(dir)) {
+        listing.append(e->d_name);
+        listing.push_back('/');
+    }
+    ::closedir(dir);
+    return listing;
+}
+
+/// The device number of a character device, following links; empty for anything else.
+std::optional<dev_t> characterDevice(int folder, const char* path) {
+    struct stat st {};
+    if (::fstatat(folder, path, &st, 0) != 0 || !S_ISCHR(st.st_mode)) {
+        return std::nullopt;
+    }
+    return st.st_rdev;
+}
+
+/// The path with every symbolic link resolved; empty when it leads nowhere.
+QString resolvedPath(const QByteArray& path) {
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (resolved == nullptr) {
+        return {};
+    }
+    QString result = QFile::decodeName(resolved);
+    std::free(resolved);
+    return result;
+}
+
+/// The device that alias `name` in `folder` points at: the link's own target when it
+/// is absolute (one call, the usual case), else the path resolved in full.
+QString aliasTarget(int folderFd, const QByteArray& folder, const char* name) {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlinkat(folderFd, name, buffer, sizeof buffer);
+    if (length > 0 && length < static_cast<ssize_t>(sizeof buffer) && buffer[0] == '/') {
+        return QFile::decodeName(QByteArray(buffer, static_cast<qsizetype>(length)));
+    }
+    return resolvedPath(folder + '/' + name);
+}
+
+struct NumberedPort {
+    int number;
+    QString device;
+};
+
+/// The aliases of the folder, in no particular order; `devices` gets each one's device
+/// number.
+std::vector<NumberedPort> readAliases(const QByteArray& folder, std::set<dev_t>& devices) {
+    std::vector<NumberedPort> aliases;
+    DIR* dir = ::opendir(folder.constData());
+    if (dir == nullptr) {
+        return aliases;
+    }
+    const int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const auto n = aliasNumber(e->d_name);
+        if (!n) {
+            continue;
+        }
+        const auto device = characterDevice(fd, e->d_name);
+        if (!device) {
+            continue; // dangling, or not a device
+        }
+        QString target = aliasTarget(fd, folder, e->d_name);
+        if (target.isEmpty()) {
+            continue; // gone meanwhile
+        }
+        devices.insert(*device);
+        aliases.push_back({*n, std::move(target)});
+    }
+    ::closedir(dir);
+    return aliases;
+}
+
+} // namespace
+
+SerialDeviceLister systemSerialDevices() {
+    struct Cache {
+        std::optional<std::string> ttys;
+        QStringList devices;
+    };
+    auto cache = std::make_shared<Cache>();
+    return [cache]() -> QStringList {
+        auto ttys = folderListing("/sys/class/tty");
+        if (ttys && ttys == cache->ttys) {
+            return cache->devices;
+        }
+        QStringList devices;
+        const auto ports = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo& info : ports) {
+            devices.append(info.systemLocation());
+        }
+        // Without sysfs there is nothing to tell a change by (ttys stays empty): ask
+        // every time.
+        cache->ttys = std::move(ttys);
+        cache->devices = devices;
+        return devices;
+    };
+}
+
+std::optional<int> comNumberForDevice(QStringView devicePath) {
+    const QStringView name = devicePath.mid(devicePath.lastIndexOf(u'/') + 1);
+    for (const DeviceFamily& family : kFamilies) {
+        if (!name.startsWith(family.prefix)) {
+            continue;
+        }
+        const auto index = plainNumber(name.mid(family.prefix.size()), 2);
+        if (index && *index < family.count) {
+            return family.firstNumber + *index;
+        }
+    }
+    return std::nullopt;
+}
+
+QString aliasFolderFor(const QString& programFolder) {
+    return programFolder + QStringLiteral("/ports");
+}
+
+LinuxSerialPortMap::LinuxSerialPortMap(QString aliasFolder, SerialDeviceLister devices)
+    : m_aliasFolder(std::move(aliasFolder)), m_devices(std::move(devices)) {}
+
+std::optional<std::vector<PortMapEntry>> LinuxSerialPortMap::entries() const {
+    // Devices are told apart by their device numbers, whatever the path to them.
+    std::set<dev_t> aliased;
+    std::vector<NumberedPort> aliases = readAliases(QFile::encodeName(m_aliasFolder), aliased);
+    std::sort(aliases.begin(), aliases.end(),
+              [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
+
+    std::set<int> taken;
+    for (const NumberedPort& alias : aliases) {
+        taken.insert(alias.number);
+    }
+    std::vector<NumberedPort> devices;
+    const QStringList paths = m_devices ? m_devices() : QStringList{};
+    for (const QString& path : paths) {
+        const auto n = comNumberForDevice(path);
+        if (!n || taken.count(*n) != 0) {
+            continue;
+        }
+        const auto device = characterDevice(AT_FDCWD, QFile::encodeName(path).constData());
+        if (device && aliased.count(*device) != 0) {
+            continue;
+        }
+        taken.insert(*n);
+        devices.push_back({*n, path});
+    }
+    std::sort(devices.begin(), devices.end(),
+              [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
+
+    std::vector<PortMapEntry> result;
+    result.reserve(aliases.size() + devices.size());
+    for (const auto* list : {&aliases, &devices}) {
+        for (const NumberedPort& port : *list) {
+            result.push_back({QStringLiteral("COM") + QString::number(port.number), port.device});
+        }
+    }
+    return result;
+}
+
+QString LinuxSerialPortMap::deviceFor(int portNumber) const {
+    const QString name = QStringLiteral("COM") + QString::number(portNumber);
+    const auto list = entries();
+    if (list) {
+        for (const PortMapEntry& entry : *list) {
+            if (entry.name == name) {
+                return entry.device;
+            }
+        }
+    }
+    return {};
+}
+
+std::unique_ptr<SerialPortMap> makeSystemSerialPortMap(const QString& programFolder) {
+    return std::make_unique<LinuxSerialPortMap>(aliasFolderFor(programFolder),
+                                                systemSerialDevices());
+}
+
+} // namespace tavrik::platform

@@ -1,0 +1,11 @@
+#include "platform/ProgramFolder.h"
+
+#include <QCoreApplication>
+
+namespace tavrik::platform {
+
+QString programFolder() {
+    return QCoreApplication::applicationDirPath();
+}
+
+} // namespace tavrik::platform
