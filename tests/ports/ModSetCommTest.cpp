@@ -159,6 +159,7 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
         {"first entry names no port", listOf({"COMx", "COM9"}), false, "", "COM9", 9},
         {"a new port before the chosen one", listOf({"COM2", "COMx", "COM9"}), false, "", "COM9",
          9},
+        {"only a name that is no port", listOf({"COMx"}), false, "", "", 0},
         {"map cannot be opened", listOf({"COM9"}), true, "", "", 0},
         {"map back", listOf({"COM9", "COM4"}), false, "", "COM9", 9},
     };
