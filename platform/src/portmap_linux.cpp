@@ -161,11 +161,17 @@ SerialDeviceLister systemSerialDevices() {
     struct Cache {
         std::optional<std::string> ttys;
         QStringList devices;
+        int sameAnswers = 0;
     };
+    // A new device shows in sysfs a moment before udev has it ready, so after a change
+    // the list is asked for again until it has given the same answer this often.
+    constexpr int kSettled = 3;
     auto cache = std::make_shared<Cache>();
     return [cache]() -> QStringList {
         auto ttys = folderListing("/sys/class/tty");
-        if (ttys && ttys == cache->ttys) {
+        // Without sysfs there is nothing to tell a change by: ask every time.
+        const bool changed = !ttys || ttys != cache->ttys;
+        if (!changed && cache->sameAnswers >= kSettled) {
             return cache->devices;
         }
         QStringList devices;
@@ -173,8 +179,7 @@ SerialDeviceLister systemSerialDevices() {
         for (const QSerialPortInfo& info : ports) {
             devices.append(info.systemLocation());
         }
-        // Without sysfs there is nothing to tell a change by (ttys stays empty): ask
-        // every time.
+        cache->sameAnswers = !changed && devices == cache->devices ? cache->sameAnswers + 1 : 1;
         cache->ttys = std::move(ttys);
         cache->devices = devices;
         return devices;

@@ -15,8 +15,9 @@ namespace tavrik::platform {
 using SerialDeviceLister = std::function<QStringList()>;
 
 /// The devices that QSerialPortInfo::availablePorts() reports. That call costs
-/// milliseconds, so its answer is kept until the kernel's set of tty devices
-/// (/sys/class/tty) changes, which is what happens when an adapter comes or goes.
+/// milliseconds, so its answer is kept while the kernel's set of tty devices
+/// (/sys/class/tty) stays the same, which it does until an adapter comes or goes;
+/// after a change it is asked again until it has given the same answer three times.
 [[nodiscard]] SerialDeviceLister systemSerialDevices();
 
 /// The COM number of a device, from its kernel name (the last part of its path), by
