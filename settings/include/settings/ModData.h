@@ -35,11 +35,20 @@ public:
     void LoadDefaults();
     /// True when the image's bytes 0x3B00..0x3B06 hold the model word.
     [[nodiscard]] bool IsExpectedModel() const;
-    /// Advances the serial number after a completed write.
+    /// Advances the numeric part of the serial number by one after a completed write.
+    /// A serial number without a numeric part, or whose numeric part plus one does not
+    /// fit a 32-bit signed integer (9E99), is left unchanged.
     void NextSerialNumber();
-    /// The image into the record, after a Read.
+    /// The image into the record, after a Read. Texts end at their first 0x00 or 0xFF.
+    /// In the character-byte fields (user code, password, area code) a byte that is
+    /// not a character on its own in the code page, such as the lead byte of a
+    /// double-byte character, reads as U+FFFD: visibly not text, never dropped. In
+    /// the code-page fields, half a double-byte character left at the end by a cut at
+    /// the field's length is not shown. A band byte outside the band list is kept.
     void ParseImage();
-    /// The writable fields of the record into the image, before a Write.
+    /// The writable fields of the record into the image, before a Write: the band,
+    /// flag bits 1..3 (bit 0 and bits 4..7 as held), the password and the four dealer
+    /// fields, zero-filled. A band index that is no byte value leaves the band as held.
     void BuildWriteImage();
 
     /// Stores a text one character per byte at address..address+n-1, zero-filled.
@@ -55,8 +64,6 @@ public:
     static constexpr std::uint8_t kUnstorableChar = 0x3F;
 
 private:
-    // Character bytes: a byte that is not a character on its own in the code page
-    // (a lead byte of a double-byte code page) reads as U+FFFD, visibly not text.
     [[nodiscard]] QChar charFromByte(std::uint8_t byte) const;
     [[nodiscard]] std::uint8_t byteFromChar(QChar character) const;
     /// Character bytes from `address`, ending before the first 0x00 or 0xFF.
