@@ -12,6 +12,8 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QVariant>
 
 #include <cmath>
@@ -98,6 +100,9 @@ FrmMainForm::FrmMainForm(QWidget* parent) : QWidget(parent) {
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    // A fixed border: no maximise button; Exit or the close box end the program.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
     applyTabOrder();
 }
@@ -336,6 +341,19 @@ qint16 FrmMainForm::ApplyLanguage(std::uint32_t systemLcid) {
 
 void FrmMainForm::setMulWritePanelVisible(bool visible) {
     Frame4->setVisible(visible);
+}
+
+void FrmMainForm::showEvent(QShowEvent* event) {
+    if (!m_placed) {
+        // Centred on the screen when first shown.
+        m_placed = true;
+        if (const QScreen* target = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(target->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 void FrmMainForm::focusNextField() {

@@ -89,6 +89,9 @@ public:
     /// Moves the focus on as a Tab key press would.
     void focusNextField();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildControls();
     void applyTabOrder();
@@ -98,6 +101,7 @@ private:
 
     QPlainTextEdit* m_description = nullptr;
     qint16 m_languageFlag = 0;
+    bool m_placed = false;
     std::array<QString, 3> m_bandChangePrompt{};
 };
 

@@ -1,0 +1,48 @@
+// VEL_TAVRIK_DovI: the set-up tool for the TAVRIK handheld radio.
+#include "app/FrmMain.h"
+#include "link/ModComm.h"
+#include "platform/IniProfileFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtMessageBoxes.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimer.h"
+#include "platform/SystemOsVersion.h"
+#include "platform/SystemSerialPortMap.h"
+#include "platform/TextServices.h"
+#include "ports/ModSetComm.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    using namespace tavrik;
+    QApplication application(argc, argv);
+    // Message boxes share the window's font.
+    QFont font(QStringLiteral("Arial"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
+
+    // The services live longer than the window, which is destroyed first.
+    const QString folder = platform::programFolder();
+    const platform::TextServices text = platform::makeSystemTextServices();
+    const platform::SystemOsVersion osVersion;
+    const std::unique_ptr<platform::SerialPortMap> portMap =
+        platform::makeSystemSerialPortMap(folder);
+    platform::IniProfileFile ini(platform::settingsFilePath(folder));
+    platform::QtSerialPort port(*portMap);
+    platform::QtTimer waitTimer(kAnswerTimeout);
+    platform::QtTimer refreshTimer(ModSetComm::kRefreshInterval);
+    platform::QtMessageBoxes messages;
+
+    const app::FrmMainServices services{
+        *text.locale, *text.calendar, *text.codePage, osVersion,    *portMap,
+        ini,          port,           waitTimer,      refreshTimer, messages};
+    app::FrmMain window(services);
+    messages.setParent(&window);
+    window.show();
+    const int result = QApplication::exec();
+    messages.setParent(nullptr);
+    return result;
+}
