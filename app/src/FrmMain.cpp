@@ -191,7 +191,6 @@ void FrmMain::Form_Load() {
     Combo1[1]->setCurrentIndex(0);
     Combo1[0]->setEnabled(false);
     ApplyLanguage(m_services.locale.systemDefaultLcid());
-    Command4->setText(ui::MulWriteButtonCaption(LanguageFlag(), false));
     ShowByData();
     if (!m_ports.FixedPortList()) {
         m_services.refreshTimer.setEnabled(true);
