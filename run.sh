@@ -48,7 +48,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 source scripts/deps.sh
-tavrik_install_missing
+# Qt's own texts in Chinese (OK/Cancel, the context menus) for a Chinese system.
+tavrik_install_missing qt6-translations-l10n
 
 build=build
 echo "== Building the program and the simulated radio in $build/"

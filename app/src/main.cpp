@@ -13,6 +13,9 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <memory>
 
@@ -39,7 +42,15 @@ int main(int argc, char** argv) {
     const app::FrmMainServices services{
         *text.locale, *text.calendar, *text.codePage, osVersion,    *portMap,
         ini,          port,           waitTimer,      refreshTimer, messages};
+    // Qt's own texts (OK and Cancel in message boxes, the fields' context menus) in the
+    // window's language; without the translation files they stay English.
+    QTranslator qtTexts;
     app::FrmMain window(services);
+    if (window.LanguageFlag() == kLanguageChinese &&
+        qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     messages.setParent(&window);
     window.show();
     const int result = QApplication::exec();
