@@ -49,10 +49,13 @@ QString arrayName(const char* name, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
-// One row of a field box and its label: (box index, label, left, top, max, height).
+enum class BoxKind { Line, Description, List };
+
+// A field box and its label. Labels are named as in the caption table.
 struct FieldRow {
-    int text1;
-    int label1; // -1 for Label2
+    BoxKind kind;
+    int index; // Text1(index), or Combo1(index) for a list
+    const char* label;
     int left;
     int top;
     int maxLength;
@@ -60,25 +63,25 @@ struct FieldRow {
 };
 
 constexpr std::array<FieldRow, 12> kFrame1Rows{{
-    {0, -1, 2040, 1200, 4, kBoxHeight},
-    {6, 7, 2040, 1560, 8, kBoxHeight},
-    {7, 8, 2040, 1920, 4, kBoxHeight},
-    {12, 13, 2040, 3000, 4, kBoxHeight},
-    {1, 2, 2040, 3360, 16, kBoxHeight},
-    {2, 3, 2040, 3720, 16, kBoxHeight},
-    {3, 4, 2040, 4080, 16, kBoxHeight},
-    {5, 6, 2040, 4440, 16, kBoxHeight},
-    {13, 14, 2040, 4800, 16, kBoxHeight},
-    {4, 5, 2040, 5280, 80, 1005},
-    {-1, 0, 2040, 2280, 0, kListHeight}, // Combo1(0)
-    {-2, 1, 2040, 2640, 0, kListHeight}, // Combo1(1)
+    {BoxKind::Line, 0, "Label2", 2040, 1200, 4, kBoxHeight},
+    {BoxKind::Line, 6, "Label1_7", 2040, 1560, 8, kBoxHeight},
+    {BoxKind::Line, 7, "Label1_8", 2040, 1920, 4, kBoxHeight},
+    {BoxKind::List, 0, "Label1_0", 2040, 2280, 0, kListHeight},
+    {BoxKind::List, 1, "Label1_1", 2040, 2640, 0, kListHeight},
+    {BoxKind::Line, 12, "Label1_13", 2040, 3000, 4, kBoxHeight},
+    {BoxKind::Line, 1, "Label1_2", 2040, 3360, 16, kBoxHeight},
+    {BoxKind::Line, 2, "Label1_3", 2040, 3720, 16, kBoxHeight},
+    {BoxKind::Line, 3, "Label1_4", 2040, 4080, 16, kBoxHeight},
+    {BoxKind::Line, 5, "Label1_6", 2040, 4440, 16, kBoxHeight},
+    {BoxKind::Line, 13, "Label1_14", 2040, 4800, 16, kBoxHeight},
+    {BoxKind::Description, 4, "Label1_5", 2040, 5280, kDescriptionLimit, 1005},
 }};
 
 constexpr std::array<FieldRow, 4> kFrame2Rows{{
-    {8, 9, 1920, 240, 16, kBoxHeight},
-    {9, 10, 1905, 600, 16, kBoxHeight},
-    {10, 11, 1905, 960, 16, kBoxHeight},
-    {11, 12, 1905, 1320, 16, kBoxHeight},
+    {BoxKind::Line, 8, "Label1_9", 1920, 240, 16, kBoxHeight},
+    {BoxKind::Line, 9, "Label1_10", 1905, 600, 16, kBoxHeight},
+    {BoxKind::Line, 10, "Label1_11", 1905, 960, 16, kBoxHeight},
+    {BoxKind::Line, 11, "Label1_12", 1905, 1320, 16, kBoxHeight},
 }};
 
 } // namespace
@@ -128,33 +131,28 @@ void FrmMainForm::buildControls() {
         place(label, kUnalignedLabelLeft, top, 0, kLabelHeight);
         return label;
     };
-    auto makeLine = [this](QWidget* container, int index, const FieldRow& row) {
-        auto* edit = new QLineEdit(container);
-        edit->setObjectName(arrayName("Text1", index));
-        edit->setMaxLength(row.maxLength);
-        place(edit, row.left, row.top, kBoxWidth, row.height);
-        Text1[static_cast<std::size_t>(index)] = edit;
-    };
-
-    for (const FieldRow& row : kFrame1Rows) {
-        QLabel* label =
-            row.label1 < 0
-                ? (Label2 = makeLabel(Frame1, QStringLiteral("Label2"), row.top + kLabelDrop))
-                : makeLabel(Frame1, arrayName("Label1", row.label1), row.top + kLabelDrop);
-        if (row.label1 >= 0) {
-            Label1[static_cast<std::size_t>(row.label1)] = label;
+    auto makeField = [this, &makeLabel](QWidget* container, const FieldRow& row) {
+        makeLabel(container, QLatin1String(row.label), row.top + kLabelDrop);
+        const auto index = static_cast<std::size_t>(row.index);
+        QWidget* box = nullptr;
+        switch (row.kind) {
+        case BoxKind::Line: {
+            auto* edit = new QLineEdit(container);
+            edit->setObjectName(arrayName("Text1", row.index));
+            edit->setMaxLength(row.maxLength);
+            Text1[index] = box = edit;
+            break;
         }
-        if (row.text1 == 4) {
-            m_description = new QPlainTextEdit(Frame1);
-            m_description->setObjectName(arrayName("Text1", 4));
+        case BoxKind::Description:
+            m_description = new QPlainTextEdit(container);
+            m_description->setObjectName(arrayName("Text1", row.index));
             m_description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
             m_description->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
             m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             m_description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            m_description->setTabChangesFocus(false);
-            place(m_description, row.left, row.top, kBoxWidth, row.height);
-            Text1[4] = m_description;
-            // The description holds at most 80 characters, like the other boxes' limits.
+            // Tab moves on, as in every other box; Enter starts a new line.
+            m_description->setTabChangesFocus(true);
+            // The description holds at most its field's width, like the boxes' limits.
             connect(m_description, &QPlainTextEdit::textChanged, m_description, [this] {
                 const QString text = m_description->toPlainText();
                 if (text.size() > kDescriptionLimit) {
@@ -162,23 +160,29 @@ void FrmMainForm::buildControls() {
                     m_description->moveCursor(QTextCursor::End);
                 }
             });
-        } else if (row.text1 >= 0) {
-            makeLine(Frame1, row.text1, row);
-        } else {
-            const int index = row.text1 == -1 ? 0 : 1;
-            auto* combo = new QComboBox(Frame1);
-            combo->setObjectName(arrayName("Combo1", index));
-            place(combo, row.left, row.top, kBoxWidth, row.height);
-            Combo1[static_cast<std::size_t>(index)] = combo;
+            Text1[index] = box = m_description;
+            break;
+        case BoxKind::List: {
+            auto* combo = new QComboBox(container);
+            combo->setObjectName(arrayName("Combo1", row.index));
+            Combo1[index] = combo;
+            box = combo;
+            break;
         }
+        }
+        place(box, row.left, row.top, kBoxWidth, row.height);
+    };
+    for (const FieldRow& row : kFrame1Rows) {
+        makeField(Frame1, row);
+    }
+    for (const FieldRow& row : kFrame2Rows) {
+        makeField(Frame2, row);
+    }
+    Label2 = findChild<QLabel*>(QStringLiteral("Label2"));
+    for (std::size_t i = 0; i < Label1.size(); ++i) {
+        Label1[i] = findChild<QLabel*>(arrayName("Label1", static_cast<int>(i)));
     }
     Combo1[0]->addItem(QStringLiteral("TAVRIK"));
-
-    for (const FieldRow& row : kFrame2Rows) {
-        Label1[static_cast<std::size_t>(row.label1)] =
-            makeLabel(Frame2, arrayName("Label1", row.label1), row.top + kLabelDrop);
-        makeLine(Frame2, row.text1, row);
-    }
 
     auto makeCheck = [this](const char* name, int left, int top) {
         auto* check = new QCheckBox(Frame1);
