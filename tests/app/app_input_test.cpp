@@ -50,6 +50,11 @@ struct KeyCase {
     const char* after;
 };
 
+// Failures name the row.
+void PrintTo(const KeyCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 void press(QWidget* box, const std::vector<Stroke>& strokes) {
     for (const Stroke& s : strokes) {
         QTest::sendKeyEvent(QTest::Click, box, s.key, s.text, s.modifiers);
@@ -138,6 +143,11 @@ struct OtherRoadCase {
     const char* arriving;
     const char* kept;
 };
+
+// Failures name the row.
+void PrintTo(const OtherRoadCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class OtherRoads : public ::testing::TestWithParam<OtherRoadCase> {};
 

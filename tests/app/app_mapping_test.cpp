@@ -120,6 +120,11 @@ struct BandCase {
     int shownAfter;
 };
 
+// Failures name the row.
+void PrintTo(const BandCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class BandQuestion : public ::testing::TestWithParam<BandCase> {};
 
 TEST_P(BandQuestion, SettlesADisagreementBetweenRadioAndWindow) {

@@ -66,6 +66,11 @@ struct PortListCase {
     std::vector<QString> messages;
 };
 
+// Failures name the row.
+void PrintTo(const PortListCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class PortListMode : public ::testing::TestWithParam<PortListCase> {};
 
 TEST_P(PortListMode, TheRefreshRunsOnlyForTheEnumeratedList) {
