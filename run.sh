@@ -14,6 +14,7 @@ cd "$(dirname "$0")"
 
 usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; }
 
+original_args="$*"
 real=0
 series=1
 while [ $# -gt 0 ]; do
@@ -43,7 +44,7 @@ done
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "There is no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
     echo "Run it under a virtual display instead:" >&2
-    echo "    xvfb-run -a ./run.sh $*" >&2
+    echo "    xvfb-run -a ./run.sh${original_args:+ $original_args}" >&2
     exit 1
 fi
 
