@@ -36,16 +36,21 @@ bool onlyHandshakes(const QStringList& requests) {
 }
 
 TEST(MulWriteWait, RadioStillConnectedIsNeverWrittenTwice) {
-    LinkBench bench({radiosim::DefaultMemory(), radiosim::DefaultMemory()}, series(1h, 1h));
-    ASSERT_TRUE(bench.startMulWrite(2));
-    bench.clock.advanceBy(10s);
-    EXPECT_EQ(bench.sim.storedWrites(0), 7);
-    EXPECT_TRUE(onlyHandshakes(afterFirstEnd(bench)));
-    EXPECT_GT(afterFirstEnd(bench).size(), 100); // answered at once, polled again at once
-    EXPECT_EQ(bench.comm.state().WaitNextCount, 0);
-    EXPECT_EQ(bench.comm.state().opKind, OpKind::MulWrite);
-    EXPECT_EQ(bench.window.number, QStringLiteral("2"));
-    EXPECT_TRUE(bench.messages().isEmpty());
+    for (bool paced : {true, false}) {
+        SCOPED_TRACE(paced ? "bytes paced at 9600 baud" : "bytes at once");
+        SimOptions options = series(1h, 1h);
+        options.pacing = paced;
+        LinkBench bench({radiosim::DefaultMemory(), radiosim::DefaultMemory()}, options);
+        ASSERT_TRUE(bench.startMulWrite(2));
+        bench.clock.advanceBy(10s);
+        EXPECT_EQ(bench.sim.storedWrites(0), 7);
+        EXPECT_TRUE(onlyHandshakes(afterFirstEnd(bench)));
+        EXPECT_GT(afterFirstEnd(bench).size(), 100); // answered at once, polled again at once
+        EXPECT_EQ(bench.comm.state().WaitNextCount, 0);
+        EXPECT_EQ(bench.comm.state().opKind, OpKind::MulWrite);
+        EXPECT_EQ(bench.window.number, QStringLiteral("2"));
+        EXPECT_TRUE(bench.messages().isEmpty());
+    }
 }
 
 TEST(MulWriteWait, ARadioAnsweringAfterOneTimeOutIsThePreviousOne) {

@@ -141,7 +141,8 @@ std::vector<Output> RadioSim::receive(const QByteArray& bytes, Micros now) {
             continue;
         }
         ++r.answers;
-        put(out, *reply, heard + m_options.faults.answerDelay);
+        put(out, *reply,
+            heard + std::max(m_options.turnaround, Micros(1)) + m_options.faults.answerDelay);
     }
     return out;
 }

@@ -42,6 +42,9 @@ struct Faults {
 struct SimOptions {
     bool pacing = false; ///< every byte takes kByteTime on the line
     bool echo = true;    ///< the cable echoes every request byte ahead of the answer
+    /// The radio's own time between hearing a request and answering it. Never zero, so
+    /// that an exchange repeated at once (polling for the next radio) moves time on.
+    Micros turnaround{std::chrono::milliseconds(2)};
     Micros unplugAfter{std::chrono::milliseconds(200)};
     Micros gap{std::chrono::milliseconds(1500)};
     Faults faults;
