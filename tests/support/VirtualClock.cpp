@@ -1,5 +1,8 @@
 #include "VirtualClock.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace tavrik::test {
 
 VirtualClock::EventId VirtualClock::schedule(Micros at, std::function<void()> action) {
@@ -24,8 +27,20 @@ bool VirtualClock::runUntil(const std::function<bool()>& done, Micros limit) {
     if (done && done()) {
         return true;
     }
+    Micros instant{-1};
+    long atInstant = 0;
     while (!m_events.empty() && m_events.begin()->first.first <= end) {
         auto it = m_events.begin();
+        if (it->first.first != instant) {
+            instant = it->first.first;
+            atInstant = 0;
+        } else if (++atInstant > kMaxEventsAtOneInstant) {
+            // Something answers itself at once, forever: fail loudly instead of hanging.
+            std::fprintf(stderr,
+                         "VirtualClock: more than %ld events at %lld us; time stands still\n",
+                         kMaxEventsAtOneInstant, static_cast<long long>(instant.count()));
+            std::abort();
+        }
         m_now = it->first.first;
         std::function<void()> action = std::move(it->second);
         m_times.erase(it->first.second);

@@ -29,6 +29,10 @@ public:
     /// clock would pass now + limit. True when `done` held.
     bool runUntil(const std::function<bool()>& done, Micros limit);
 
+    /// Events run at one instant before the clock gives up on a loop that never lets
+    /// time move (aborting the test instead of hanging it).
+    static constexpr long kMaxEventsAtOneInstant = 1'000'000;
+
 private:
     using Key = std::pair<Micros, EventId>;
     Micros m_now{0};
