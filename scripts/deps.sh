@@ -5,7 +5,7 @@ set -euo pipefail
 
 TAVRIK_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
+    qt6-base-dev qt6-serialport-dev
     libgtest-dev clang-format
     fonts-liberation fonts-wqy-microhei
 )
