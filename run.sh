@@ -54,7 +54,8 @@ tavrik_install_missing qt6-translations-l10n
 
 build=build
 echo "== Building the program and the simulated radio in $build/"
-cmake -S . -B "$build" -DTAVRIK_WERROR=OFF >/dev/null
+# The same build folder and settings as ./test.sh, so neither rebuilds the other's work.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target VEL_TAVRIK_DovI tavrik-radio-sim
 
 appdir="$build/app"
@@ -103,7 +104,27 @@ if [ ! -e "$alias_link" ]; then
 fi
 
 # The window opens with the virtual radio's port selected: the remembered port.
-printf '[language]\r\ncomPort=%s\r\n' "$com" >"$appdir/mysetup.ini"
+# Only the comPort line of mysetup.ini changes; anything else in the file stays.
+remember_port() {
+    local ini="$appdir/mysetup.ini"
+    if [ ! -f "$ini" ]; then
+        printf '[language]\r\ncomPort=%s\r\n' "$1" >"$ini"
+        return
+    fi
+    awk -v port="$1" '
+        { line = tolower($0) }
+        line ~ /^[ \t]*\[/ {
+            if (in_section && !done) { print "comPort=" port "\r"; done = 1 }
+            in_section = (line ~ /^[ \t]*\[language\][ \t\r]*$/)
+        }
+        in_section && !done && line ~ /^[ \t]*comport[ \t]*=/ { print "comPort=" port "\r"; done = 1; next }
+        { print }
+        END {
+            if (!done && in_section) print "comPort=" port "\r"
+            else if (!done) { print "[language]\r"; print "comPort=" port "\r" }
+        }' "$ini" >"$ini.new" && mv "$ini.new" "$ini"
+}
+remember_port "$com"
 
 echo "== Starting VEL_TAVRIK_DovI with a virtual radio on COM$com"
 echo "   (radio memory: $memory; requests logged to $log)"
