@@ -1,18 +1,21 @@
-// mysetup.ini as a plain-text initialization file.
+// mysetup.ini as a plain-text initialization file (start-up's use of it: ModSetCommTest).
 #include "platform/IniProfileFile.h"
-#include "QtPrinters.h"
+#include "PortsFakes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace tavrik::test {
 namespace {
+
+const QString kSection = QStringLiteral("language");
+const QString kKey = QStringLiteral("comPort");
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -24,116 +27,54 @@ bool writeAll(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-struct ReadCase {
-    const char* what;
-    std::optional<QByteArray> file; ///< empty: no file
-    QString expected;
-};
-
-TEST(IniProfileFileRead, FindsTheKeyAsWindowsDoes) {
-    const QString none = QStringLiteral("<none>");
-    const std::vector<ReadCase> cases{
-        {"no file", std::nullopt, none},
-        {"plain", QByteArray("[language]\ncomPort=3\n"), "3"},
-        {"names in other case, spaces", QByteArray("[ Language ]\n  COMPORT = 7 \n"), "7"},
-        {"CRLF", QByteArray("[language]\r\ncomPort=6\r\n"), "6"},
-        {"no line break at the end", QByteArray("[language]\ncomPort=8"), "8"},
-        {"section without the key", QByteArray("[language]\nfont=1\n"), none},
-        {"key in another section", QByteArray("[other]\ncomPort=3\n[language]\n"), none},
-        {"key before any section", QByteArray("comPort=3\n[language]\n"), none},
-        {"commented out", QByteArray("[language]\n;comPort=3\n"), none},
-        {"empty value", QByteArray("[language]\ncomPort=\n"), ""},
-        {"quoted value", QByteArray("[language]\ncomPort=\"5\"\n"), "5"},
-        {"first key counts", QByteArray("[language]\ncomPort=1\ncomPort=2\n"), "1"},
-        {"value with '='", QByteArray("[language]\ncomPort=a=b\n"), "a=b"},
-    };
-    for (const ReadCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("mysetup.ini"));
-        if (c.file) {
-            ASSERT_TRUE(writeAll(path, *c.file));
-        }
-        const platform::IniProfileFile ini(path);
-        EXPECT_EQ(ini.read(QStringLiteral("language"), QStringLiteral("comPort"), none),
-                  c.expected);
-    }
-}
-
-struct WriteCase {
-    const char* what;
-    std::optional<QByteArray> before; ///< empty: no file
-    QByteArray after;
-};
-
-TEST(IniProfileFileWrite, ChangesOnlyItsOwnLine) {
-    const std::vector<WriteCase> cases{
-        {"no file", std::nullopt, "[language]\ncomPort=4\n"},
-        {"replace", QByteArray("[language]\ncomPort=9\n"), "[language]\ncomPort=4\n"},
-        {"replace, CRLF", QByteArray("[language]\r\ncomPort=9\r\n"), "[language]\r\ncomPort=4\r\n"},
-        {"names in other case", QByteArray("[LANGUAGE]\nCOMPORT=9\n"), "[LANGUAGE]\ncomPort=4\n"},
-        {"spaces", QByteArray("[ language ]\n  comPort = 9  \n"), "[ language ]\ncomPort=4\n"},
-        {"key added at the end of its section",
-         QByteArray("; note\n[other]\nkey=1\n\n[language]\nfont=big\n\n[more]\nx=y\n"),
-         "; note\n[other]\nkey=1\n\n[language]\nfont=big\ncomPort=4\n\n[more]\nx=y\n"},
-        {"section added, no line break before", QByteArray("[other]\nkey=1"),
-         "[other]\nkey=1\n[language]\ncomPort=4\n"},
-        {"section added, CRLF", QByteArray("[other]\r\nkey=1\r\n"),
+TEST(IniProfileFile, ReadsTheKeyAndWritesOnlyItsOwnLine) {
+    // The file, the value read from it, the file after writing "4".
+    const std::vector<std::tuple<const char*, QByteArray, QString, QByteArray>> cases{
+        {"names in other case, spaces, quotes", "[ Language ]\n  COMPORT = \"5\" \n", "5",
+         "[ Language ]\ncomPort=4\n"},
+        {"other sections, comments: key added at the end of its section",
+         "; note\n[other]\ncomPort=1\n\n[language]\nfont=big\n;comPort=2\n\n[more]\nx=y\n", "-",
+         "; "
+         "note\n[other]\ncomPort=1\n\n[language]\nfont=big\n;comPort=2\ncomPort=4\n\n[more]\nx="
+         "y\n"},
+        {"first key of the first section, value with '='",
+         "comPort=3\n[language]\ncomPort=a=b\ncomPort=2\n[language]\ncomPort=1", "a=b",
+         "comPort=3\n[language]\ncomPort=4\ncomPort=2\n[language]\ncomPort=1"},
+        {"section added, CRLF, no line break at the end", "[other]\r\nkey=1", "-",
          "[other]\r\nkey=1\r\n[language]\r\ncomPort=4\r\n"},
-        {"key added, no line break at the end", QByteArray("[language]\nfont=big"),
+        {"key added, no line break at the end", "[language]\nfont=big", "-",
          "[language]\nfont=big\ncomPort=4\n"},
-        {"key of another section untouched", QByteArray("[other]\ncomPort=1\n"),
-         "[other]\ncomPort=1\n[language]\ncomPort=4\n"},
-        {"first section only", QByteArray("[language]\ncomPort=1\n[language]\ncomPort=2\n"),
-         "[language]\ncomPort=4\n[language]\ncomPort=2\n"},
-        {"commented key kept", QByteArray("[language]\n;comPort=1\n"),
-         "[language]\n;comPort=1\ncomPort=4\n"},
-        {"same value", QByteArray("[language]\ncomPort=4\n"), "[language]\ncomPort=4\n"},
-        {"other bytes kept", QByteArray("[語言]\nname=\xe5\x90\x8d\n[language]\ncomPort=1\n"),
+        {"empty value, other bytes kept", "[語言]\nname=\xe5\x90\x8d\n[language]\ncomPort=\n", "",
          "[語言]\nname=\xe5\x90\x8d\n[language]\ncomPort=4\n"},
     };
-    for (const WriteCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, before, read, after] : cases) {
+        SCOPED_TRACE(what);
         QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("mysetup.ini"));
-        if (c.before) {
-            ASSERT_TRUE(writeAll(path, *c.before));
-        }
+        ASSERT_TRUE(writeAll(path, before));
         platform::IniProfileFile ini(path);
-        EXPECT_TRUE(
-            ini.write(QStringLiteral("language"), QStringLiteral("comPort"), QStringLiteral("4")));
-        EXPECT_EQ(readAll(path), c.after);
-        EXPECT_EQ(ini.read(QStringLiteral("language"), QStringLiteral("comPort"), {}), "4");
+        EXPECT_EQ(ini.read(kSection, kKey, QStringLiteral("-")), read);
+        EXPECT_TRUE(ini.write(kSection, kKey, QStringLiteral("4")));
+        EXPECT_EQ(readAll(path), after);
+        EXPECT_EQ(ini.read(kSection, kKey, {}), "4");
     }
 }
 
-TEST(IniProfileFileWrite, FailsWithoutDamage) {
+TEST(IniProfileFile, WriteFailsWithoutDamage) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    struct Case {
-        const char* what;
-        QString path;
-        QString key;
-        QString value;
-    };
     const QString good = dir.filePath(QStringLiteral("mysetup.ini"));
     ASSERT_TRUE(writeAll(good, "[language]\ncomPort=3\n"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ini")));
-    const std::vector<Case> cases{
-        {"folder missing", dir.filePath(QStringLiteral("gone/mysetup.ini")), "comPort", "4"},
-        {"path is a folder", dir.filePath(QStringLiteral("folder.ini")), "comPort", "4"},
-        {"line break in value", good, "comPort", "4\n[evil]"},
-        {"line break in key", good, "com\rPort", "4"},
+    const QString gone = dir.filePath(QStringLiteral("gone/mysetup.ini"));
+    const std::vector<std::tuple<const char*, QString, QString, QString>> cases{
+        {"folder missing", gone, kKey, "4"},
+        {"line break in value", good, kKey, "4\n[evil]"},
         {"'=' in key", good, "com=Port", "4"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        platform::IniProfileFile ini(c.path);
-        EXPECT_FALSE(ini.write(QStringLiteral("language"), c.key, c.value));
+    for (const auto& [what, path, key, value] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(platform::IniProfileFile(path).write(kSection, key, value));
     }
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("gone/mysetup.ini"))));
+    EXPECT_FALSE(QFile::exists(gone));
     EXPECT_EQ(readAll(good), "[language]\ncomPort=3\n");
 }
 

@@ -2,7 +2,6 @@
 #include "ports/ModSetComm.h"
 #include "FakeListControl.h"
 #include "PortsFakes.h"
-#include "QtPrinters.h"
 #include "platform/IniProfileFile.h"
 #include "platform/SystemOsVersion.h"
 
@@ -12,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace tavrik::test {
@@ -19,301 +19,201 @@ namespace {
 
 const QString kIniKey = QStringLiteral("language/comPort");
 using Names = QStringList;
+using Stored = std::optional<QString>; ///< empty: no key
 
+/// The list under test on a fake map and `file`, else a settings file in memory.
 struct Rig {
     FakeOsVersion os;
     FakeSerialPortMap map;
     MemoryProfileFile ini;
     RecordingMessageBoxes messages;
     FakeListControl combo2;
-    ModSetComm ports{os, map, ini, messages, combo2};
+    ModSetComm ports;
 
-    explicit Rig(Names names = {}, std::optional<QString> stored = std::nullopt) {
+    explicit Rig(Names names = {}, Stored stored = std::nullopt,
+                 platform::ProfileFile* file = nullptr)
+        : ports(os, map, file ? *file : ini, messages, combo2) {
         map.names = std::move(names);
         os.version = platform::OsVersionInfo{platform::kPlatformNotWindows, 0, 0};
         if (stored) {
             ini.values.insert(kIniKey, *stored);
         }
     }
+    /// The selection shown and the port chosen agree with `selected`.
+    void expectSelected(const QString& selected, int comPort) const {
+        EXPECT_EQ(combo2.currentText(), selected);
+        EXPECT_EQ(combo2.currentIndex() < 0, selected.isEmpty());
+        EXPECT_EQ(ports.ComPort(), comPort);
+    }
 };
 
 TEST(PickListEntry, ExactEntryElseFirstElseEmpty) {
-    const std::vector<std::tuple<Names, QString, QString>> cases{
-        {{}, "COM3", ""},
-        {{"COM3", "COM1"}, "COM1", "COM1"},
-        {{"COM3", "COM1"}, "COM9", "COM3"},
-        {{"COM10", "COM1"}, "COM1", "COM1"},
-        {{"COM3", "com7"}, "COM7", "COM3"},
-    };
-    for (const auto& [entries, wanted, expected] : cases) {
-        SCOPED_TRACE(entries.join(u',').toStdString() + " / " + wanted.toStdString());
-        FakeListControl list;
-        for (const QString& e : entries) {
-            list.addEntry(e);
-        }
-        EXPECT_EQ(PickListEntry(list, wanted), expected);
+    FakeListControl list;
+    EXPECT_EQ(PickListEntry(list, QStringLiteral("COM3")), "");
+    for (const char* entry : {"COM10", "COM1", "com7"}) {
+        list.addEntry(QString::fromUtf8(entry));
     }
+    EXPECT_EQ(PickListEntry(list, QStringLiteral("COM1")), "COM1");
+    EXPECT_EQ(PickListEntry(list, QStringLiteral("COM7")), "COM10");
 }
-
-struct RefreshCase {
-    const char* what;
-    Names mapNames;
-    Names entries;
-    int first;
-};
 
 TEST(RefreshPortList, EntriesInMapOrderAndFirstNumber) {
     const QString withNul = QStringLiteral("COM3") + QChar(u'\0') + QStringLiteral("99");
-    const std::vector<RefreshCase> cases{
+    const std::vector<std::tuple<const char*, Names, Names, int>> cases{
         {"map order, not sorted", {"COM3", "COM1"}, {"COM3", "COM1"}, 3},
         {"cut to three digits", {"COM1234", "COM12"}, {"COM123", "COM12"}, 123},
         {"spaces, first three characters ignored", {"XYZ 4 "}, {"COM4"}, 4},
         {"names that are no port are listed, not first",
-         {"COMx", "COM0", "COM007", "COM-5", "CO", "COM5"},
-         {"COMx", "COM0", "COM007", "COM-5", "COM", "COM5"},
+         {"COMx", "COM0", "COM007", "CO", "COM5"},
+         {"COMx", "COM0", "COM007", "COM", "COM5"},
          5},
         {"name ends at NUL", {withNul}, {"COM3"}, 3},
-        {"empty map", {}, {}, 0},
     };
-    for (const RefreshCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        Rig rig(c.mapNames);
+    for (const auto& [what, mapNames, entries, first] : cases) {
+        SCOPED_TRACE(what);
+        Rig rig(mapNames);
         rig.combo2.addEntry(QStringLiteral("stale"));
-        EXPECT_EQ(rig.ports.RefreshPortList(), c.first);
-        EXPECT_EQ(rig.combo2.texts(), c.entries);
-        if (!c.entries.isEmpty()) {
-            EXPECT_EQ(rig.combo2.detail(0), "dev:" + c.mapNames[0]); // the tooltip
-        }
+        EXPECT_EQ(rig.ports.RefreshPortList(), first);
+        EXPECT_EQ(rig.combo2.texts(), entries);
+        EXPECT_EQ(rig.combo2.detail(0), "dev:" + mapNames.front()); // the tooltip
     }
-    Rig closed({"COM3"});
-    closed.map.unavailable = true;
-    EXPECT_EQ(closed.ports.RefreshPortList(), 0);
-    EXPECT_EQ(closed.combo2.count(), 0);
 }
 
 TEST(InComPorts, ExactEntryOnlyAndNeverBelowOne) {
     Rig rig({"COM3", "COM12", "COM0"});
     static_cast<void>(rig.ports.RefreshPortList());
-    for (const auto& [number, expected] : std::vector<std::pair<int, bool>>{
-             {3, true}, {12, true}, {1, false}, {123, false}, {0, false}, {-3, false}}) {
-        SCOPED_TRACE(number);
-        EXPECT_EQ(rig.ports.InComPorts(number), expected);
-    }
+    EXPECT_TRUE(rig.ports.InComPorts(3) && rig.ports.InComPorts(12));
+    EXPECT_FALSE(rig.ports.InComPorts(1) || rig.ports.InComPorts(123) || rig.ports.InComPorts(0));
 }
-
-struct TickStep {
-    const char* what;
-    std::optional<Names> map; ///< empty: the map cannot be opened
-    QString userPick;         ///< picked by the user after the tick, if any
-    QString selected;
-    int comPort;
-};
 
 TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
     Rig rig({"COM3", "COM5"});
     rig.ports.StartUp();
-    const std::vector<TickStep> steps{
+    // What the map gives (empty: it cannot be opened), the user's pick after the tick.
+    const std::vector<std::tuple<const char*, std::optional<Names>, QString, QString, int>> steps{
         {"user picks COM5", Names{"COM3", "COM5"}, "COM5", "COM5", 5},
-        {"order changes: same port kept", Names{"COM5", "COM3"}, "", "COM5", 5},
+        {"a port added first: same port kept", Names{"COM7", "COM3", "COM5"}, "", "COM5", 5},
         {"chosen port vanishes: first listed", Names{"COM3"}, "", "COM3", 3},
         {"it returns: not reselected", Names{"COM3", "COM5"}, "", "COM3", 3},
         {"all ports vanish", Names{}, "", "", 0},
         {"ports return: first listed", Names{"COM7", "COM3"}, "", "COM7", 7},
-        {"first entry names no port", Names{"COMx", "COM9"}, "", "COM9", 9},
+        {"first entry names no port; picking it takes nothing", Names{"COMx", "COM9"}, "COMx",
+         "COMx", 9},
         {"only a name that is no port", Names{"COMx"}, "", "", 0},
         {"map cannot be opened", std::nullopt, "", "", 0},
         {"map back", Names{"COM9", "COM4"}, "", "COM9", 9},
     };
-    for (const TickStep& step : steps) {
-        SCOPED_TRACE(step.what);
-        rig.map.unavailable = !step.map;
-        rig.map.names = step.map.value_or(Names{"COM1"});
+    for (const auto& [what, map, userPick, selected, comPort] : steps) {
+        SCOPED_TRACE(what);
+        rig.map.unavailable = !map;
+        rig.map.names = map.value_or(Names{"COM1"});
         rig.ports.ReShowComPortTimer_Timer();
-        if (!step.userPick.isEmpty()) {
-            ASSERT_TRUE(rig.combo2.select(step.userPick));
+        if (!userPick.isEmpty()) {
+            ASSERT_TRUE(rig.combo2.select(userPick));
             rig.ports.Combo2_Click();
         }
-        EXPECT_EQ(rig.combo2.texts(), step.map.value_or(Names{}));
-        EXPECT_EQ(rig.combo2.currentText(), step.selected);
-        EXPECT_EQ(rig.combo2.currentIndex() < 0, step.selected.isEmpty());
-        EXPECT_EQ(rig.ports.ComPort(), step.comPort);
+        EXPECT_EQ(rig.combo2.texts(), map.value_or(Names{}));
+        rig.expectSelected(selected, comPort);
     }
-    // The tick selects but never stores; only start-up and the user's pick did.
+    // The tick selects but never stores; start-up did, and the user's pick at once.
     EXPECT_EQ(rig.ini.writes, Names({"3", "5"}));
-}
 
-TEST(ReShowComPortTimer, UnchangedPortsLeaveTheListAlone) {
-    Rig rig({"COM3", "COM5"});
-    rig.ports.StartUp();
-    ASSERT_TRUE(rig.combo2.select(QStringLiteral("COM5")));
-    rig.ports.Combo2_Click();
+    // An open drop-down closes when refilled: same ports, same list, same selection.
     const int changes = rig.combo2.entryChanges;
     const int selections = rig.combo2.selectionChanges;
     rig.ports.ReShowComPortTimer_Timer();
-    rig.ports.ReShowComPortTimer_Timer();
-    // An open drop-down closes when refilled: same ports, same list, same selection.
     EXPECT_EQ(rig.combo2.entryChanges, changes);
     EXPECT_EQ(rig.combo2.selectionChanges, selections);
-
     // A name that now stands for another device is refilled: the tooltip follows.
     rig.map.devicePrefix = QStringLiteral("usb:");
     rig.ports.ReShowComPortTimer_Timer();
-    EXPECT_EQ(rig.combo2.detail(1), "usb:COM5");
-    EXPECT_EQ(rig.combo2.currentText(), "COM5");
+    EXPECT_EQ(rig.combo2.detail(1), "usb:COM4");
+    rig.expectSelected("COM9", 9);
 }
 
-TEST(Combo2Click, TakesAndStoresOnlyAPortNumber) {
-    const std::vector<std::tuple<QString, int, Names>> cases{
-        {"COM12", 12, {"12"}}, {"COM123", 123, {"123"}}, {"COMx", 3, {}},
-        {"COM05", 3, {}},      {"COM", 3, {}},           {"", 3, {}}, // "": nothing selected
-    };
-    for (const auto& [pick, comPort, writes] : cases) {
-        SCOPED_TRACE(pick.toStdString());
-        Rig rig({"COM3", "COM12", "COM1234", "COMx", "COM05", "COM"});
-        rig.ports.StartUp();
-        rig.ini.writes.clear();
-        if (pick.isEmpty()) {
-            rig.combo2.setCurrentIndex(-1);
-        } else {
-            ASSERT_TRUE(rig.combo2.select(pick));
-        }
-        rig.ports.Combo2_Click();
-        EXPECT_EQ(rig.ports.ComPort(), comPort);
-        EXPECT_EQ(rig.ini.writes, writes);
-    }
+QByteArray setting(const char* value) {
+    return QByteArray("[language]\ncomPort=") + value + '\n';
 }
-
-struct StartUpCase {
-    const char* what;
-    std::optional<QString> stored; ///< empty: no key
-    Names mapNames;
-    QString selected;
-    int comPort;
-    std::optional<QString> storedAfter;
-};
 
 TEST(StartUp, RemembersTestsAndStoresThePort) {
     const Names both{"COM3", "COM9"};
-    const std::vector<StartUpCase> cases{
-        {"no file, COM4 and COM7", std::nullopt, {"COM4", "COM7"}, "COM4", 4, "4"},
+    using File = std::optional<QByteArray>; ///< empty: no file
+    // The file before, the ports, the port selected, the file after.
+    const std::vector<std::tuple<const char*, File, Names, QString, int, File>> cases{
+        {"no file, COM4 and COM7", std::nullopt, {"COM4", "COM7"}, "COM4", 4, setting("4")},
         {"no file, no ports", std::nullopt, {}, "", 0, std::nullopt},
-        {"stored port listed", "9", both, "COM9", 9, "9"},
-        {"stale number", "9", {"COM3"}, "COM3", 3, "3"},
-        {"stored, no ports", "9", {}, "", 0, "9"},
-        {"spaces", " 9 ", both, "COM9", 9, "9"},
-        {"empty value", "", both, "COM3", 3, "3"},
-        {"garbled", "COM9", both, "COM3", 3, "3"},
-        {"hexadecimal", "0x9", both, "COM3", 3, "3"},
-        {"beyond 16 bits", "65545", both, "COM3", 3, "3"},
-        {"negative", "-9", both, "COM3", 3, "3"},
-        {"only a name that is no port", "3", {"COMx"}, "", 0, "3"},
-    };
-    for (const StartUpCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        Rig rig(c.mapNames, c.stored);
-        rig.ports.CheckOsVersion();
-        rig.ports.StartUp();
-        EXPECT_EQ(rig.combo2.currentText(), c.selected);
-        EXPECT_EQ(rig.combo2.currentIndex() < 0, c.selected.isEmpty());
-        EXPECT_EQ(rig.ports.ComPort(), c.comPort);
-        EXPECT_EQ(rig.ini.values.contains(kIniKey) ? std::optional(rig.ini.values[kIniKey])
-                                                   : std::nullopt,
-                  c.storedAfter);
-    }
-}
-
-struct FileCase {
-    const char* what;
-    std::optional<QByteArray> before; ///< empty: no file
-    Names mapNames;
-    std::optional<QByteArray> after;
-};
-
-TEST(StartUp, MysetupIniOnDisk) {
-    const std::vector<FileCase> cases{
-        {"first start", std::nullopt, {"COM4", "COM7"}, "[language]\ncomPort=4\n"},
-        {"no ports: no file", std::nullopt, {}, std::nullopt},
+        {"stored port listed", setting("9"), both, "COM9", 9, setting("9")},
+        {"stale number", setting("9"), {"COM3"}, "COM3", 3, setting("3")},
+        {"stored, no ports", setting("9"), {}, "", 0, setting("9")},
+        {"hexadecimal", setting("0x9"), both, "COM3", 3, setting("3")},
+        {"beyond 16 bits", setting("65545"), both, "COM3", 3, setting("3")},
+        {"garbled file",
+         "\x01\xfe[\n=\n[language]\ncomPort=\xff"
+         "9\n",
+         both, "COM3", 3, "\x01\xfe[\n=\n[language]\ncomPort=3\n"},
         {"hand-edited file keeps the rest",
-         "; counter 2\r\n[Window]\r\nleft=10\r\n\r\n[LANGUAGE]\r\nnote=keep\r\nCOMPORT = 9\r\n"
-         "\r\n[tail]\r\nx=y",
+         "; 2\r\n[Window]\r\nx=1\r\n\r\n[LANGUAGE]\r\nfont=big\r\nCOMPORT = 9\r\n\r\n[tail]\r\nx=y",
          {"COM3"},
-         "; counter 2\r\n[Window]\r\nleft=10\r\n\r\n[LANGUAGE]\r\nnote=keep\r\ncomPort=3\r\n"
-         "\r\n[tail]\r\nx=y"},
+         "COM3",
+         3,
+         "; 2\r\n[Window]\r\nx=1\r\n\r\n[LANGUAGE]\r\nfont=big\r\ncomPort=3\r\n\r\n[tail]\r\nx=y"},
     };
-    for (const FileCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, before, names, selected, comPort, after] : cases) {
+        SCOPED_TRACE(what);
         QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
         const QString path = platform::settingsFilePath(dir.path());
         ASSERT_EQ(path, dir.filePath(QStringLiteral("mysetup.ini")));
         QFile file(path);
-        if (c.before) {
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(*c.before);
+        if (before) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(*before) > 0);
             file.close();
         }
-        Rig rig(c.mapNames);
         platform::IniProfileFile ini(path);
-        ModSetComm ports(rig.os, rig.map, ini, rig.messages, rig.combo2);
-        ports.StartUp();
-        ASSERT_EQ(file.exists(), c.after.has_value());
-        if (c.after) {
+        Rig rig(names, std::nullopt, &ini);
+        rig.ports.CheckOsVersion();
+        rig.ports.StartUp();
+        rig.expectSelected(selected, comPort);
+        ASSERT_EQ(file.exists(), after.has_value());
+        if (after) {
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            EXPECT_EQ(file.readAll(), *c.after);
+            EXPECT_EQ(file.readAll(), *after);
         }
     }
 }
 
-struct OsCase {
-    const char* what;
-    std::optional<platform::OsVersionInfo> version;
-    bool fixed;
-};
-
-TEST(CheckOsVersion, FixedListOnNt60OnlyMessageWhenUnreadable) {
-    const std::vector<OsCase> cases{
-        {"unreadable", std::nullopt, false},
-        {"NT 6.0", platform::OsVersionInfo{2, 6, 0}, true},
-        {"NT 6.1", platform::OsVersionInfo{2, 6, 1}, false},
-        {"NT 5.0", platform::OsVersionInfo{2, 5, 0}, false},
-        {"NT 10.0", platform::OsVersionInfo{2, 10, 0}, false},
-        {"9x 6.0", platform::OsVersionInfo{1, 6, 0}, false},
-        {"this system", platform::SystemOsVersion().query(), false},
+TEST(CheckOsVersion, FixedListOfTwoHundredFiftySixOnNt60Only) {
+    using Version = std::optional<platform::OsVersionInfo>;
+    const Version nt60 = platform::OsVersionInfo{2, 6, 0};
+    // On COM3 alone: the version, fixed list or not, the number stored, the port selected.
+    const std::vector<std::tuple<const char*, Version, bool, Stored, QString, int>> cases{
+        {"unreadable", std::nullopt, false, "7", "COM3", 3},
+        {"NT 6.1", platform::OsVersionInfo{2, 6, 1}, false, "7", "COM3", 3},
+        {"NT 10.0", platform::OsVersionInfo{2, 10, 0}, false, "7", "COM3", 3},
+        {"9x 6.0", platform::OsVersionInfo{1, 6, 0}, false, "7", "COM3", 3},
+        {"this system", platform::SystemOsVersion().query(), false, "7", "COM3", 3},
+        {"NT 6.0", nt60, true, "7", "COM7", 7},
+        {"NT 6.0, last entry", nt60, true, "256", "COM256", 256},
+        {"NT 6.0, nothing stored", nt60, true, std::nullopt, "", 0},
+        {"NT 6.0, beyond the list", nt60, true, "300", "", 0},
+        {"NT 6.0, negative", nt60, true, "-2", "", 0},
     };
-    for (const OsCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        Rig rig;
-        rig.os.version = c.version;
-        rig.ports.CheckOsVersion();
-        EXPECT_EQ(rig.ports.FixedPortList(), c.fixed);
-        using Shown = std::vector<std::pair<QString, platform::MessageIcon>>;
-        const Shown expected =
-            c.version ? Shown{} : Shown{{"未知操作系统", platform::MessageIcon::None}};
-        EXPECT_EQ(rig.messages.shown, expected);
-    }
-}
-
-TEST(FixedPortList, TwoHundredFiftySixNamesNoMapNoRefresh) {
-    const std::vector<std::tuple<std::optional<QString>, QString, int>> cases{
-        {"7", "COM7", 7}, {"256", "COM256", 256}, {std::nullopt, "", 0},
-        {"300", "", 0},   {"-2", "", 0},
-    };
-    for (const auto& [stored, selected, comPort] : cases) {
-        SCOPED_TRACE(stored.value_or("<none>").toStdString());
+    for (const auto& [what, version, fixed, stored, selected, comPort] : cases) {
+        SCOPED_TRACE(what);
         Rig rig({"COM3"}, stored);
-        rig.os.version = platform::OsVersionInfo{2, 6, 0};
+        rig.os.version = version;
         rig.ports.CheckOsVersion();
         rig.ports.StartUp();
-        ASSERT_EQ(rig.combo2.count(), 256);
-        EXPECT_EQ(rig.combo2.entry(0), "COM1");
-        EXPECT_EQ(rig.combo2.entry(9), "COM10");
-        EXPECT_EQ(rig.combo2.entry(255), "COM256");
-        EXPECT_EQ(rig.combo2.currentText(), selected);
-        EXPECT_EQ(rig.combo2.currentIndex() < 0, selected.isEmpty());
-        EXPECT_EQ(rig.ports.ComPort(), comPort);
-        // Stored again only when it names an entry; the map is never read.
+        EXPECT_EQ(rig.ports.FixedPortList(), fixed);
+        EXPECT_EQ(rig.combo2.count(), fixed ? 256 : 1);
+        EXPECT_EQ(rig.combo2.entry(fixed ? 255 : 0), fixed ? "COM256" : "COM3");
+        EXPECT_EQ(rig.combo2.entry(fixed ? 9 : 0), fixed ? "COM10" : "COM3");
+        rig.expectSelected(selected, comPort);
+        // Stored again only when it names an entry; the fixed list never reads the map.
         EXPECT_EQ(rig.ini.writes, comPort ? Names{QString::number(comPort)} : Names{});
-        EXPECT_EQ(rig.map.reads, 0);
+        EXPECT_EQ(rig.map.reads, fixed ? 0 : 1);
+        using Shown = std::vector<std::pair<QString, platform::MessageIcon>>;
+        EXPECT_EQ(rig.messages.shown,
+                  (version ? Shown{} : Shown{{"未知操作系统", platform::MessageIcon::None}}));
     }
 }
 

@@ -5,13 +5,23 @@
 #include "platform/ProfileFile.h"
 #include "platform/SerialPortMap.h"
 
+#include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <ostream>
 #include <utility>
 #include <vector>
+
+// Readable Qt strings in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
+    *out << '"' << bytes.toStdString() << '"';
+}
 
 namespace tavrik::test {
 
@@ -41,18 +51,14 @@ public:
         }
         return list;
     }
-    [[nodiscard]] QString deviceFor(int portNumber) const override {
-        const QString name = QStringLiteral("COM") + QString::number(portNumber);
-        return names.contains(name) ? devicePrefix + name : QString();
-    }
+    [[nodiscard]] QString deviceFor(int) const override { return {}; } // unused
 };
 
-/// A settings file in memory: "section/key" -> value, keys compared as given.
+/// A settings file in memory: "section/key" -> value; `writes` has every value stored.
 class MemoryProfileFile final : public platform::ProfileFile {
 public:
     QMap<QString, QString> values;
-    QStringList writes; ///< every value stored, in order
-    bool writable = true;
+    QStringList writes;
 
     [[nodiscard]] QString read(const QString& section, const QString& key,
                                const QString& fallback) const override {
@@ -60,9 +66,6 @@ public:
     }
     bool write(const QString& section, const QString& key, const QString& value) override {
         writes.append(value);
-        if (!writable) {
-            return false;
-        }
         values.insert(section + u'/' + key, value);
         return true;
     }
@@ -71,7 +74,6 @@ public:
 class RecordingMessageBoxes final : public platform::MessageBoxes {
 public:
     std::vector<std::pair<QString, platform::MessageIcon>> shown;
-
     void inform(const QString& text, platform::MessageIcon icon) override {
         shown.emplace_back(text, icon);
     }
