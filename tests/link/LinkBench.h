@@ -13,7 +13,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace tavrik::test {
@@ -22,79 +21,152 @@ namespace tavrik::test {
 class Latin1CodePage final : public platform::CodePage {
 public:
     [[nodiscard]] int number() const override { return 28591; }
-    [[nodiscard]] QByteArray fromUnicode(const QString& text) const override {
-        return text.toLatin1();
+    [[nodiscard]] QByteArray fromUnicode(const QString& t) const override { return t.toLatin1(); }
+    [[nodiscard]] QString toUnicode(const QByteArray& b) const override {
+        return QString::fromLatin1(b);
     }
-    [[nodiscard]] QString toUnicode(const QByteArray& bytes) const override {
-        return QString::fromLatin1(bytes);
-    }
-};
-
-/// What the operator has typed into the window; GetDataByShow copies it into the record.
-struct WindowFields {
-    qint16 band = 2;
-    qint16 freqSet = 0;
-    qint16 stun = 1;
-    qint16 kill = 1;
-    QString password = QStringLiteral("AB");
-    QString dealer = QStringLiteral("SHOP-7");
-    QString stock = QStringLiteral("2026-03-01");
-    QString sell = QStringLiteral("2026-03-05");
-    QString seller = QStringLiteral("Li Lei");
 };
 
 /// A main window that records what the link asks of it.
 class FakeWindow final : public LinkWindow {
 public:
-    explicit FakeWindow(ModData& data) : m_data(data) {}
-    void attach(ModComm& comm) { m_comm = &comm; }
+    FakeWindow(ModData& data, ModComm& comm) : m_data(data), m_comm(comm) {}
 
-    void ShowByData() override;
-    void GetDataByShow() override;
-    bool ShowStartMulWrite() override;
-    void setMulWriteStatus(const QString& text) override;
-    void setMulWriteNumber(const QString& text) override;
+    void ShowByData() override {
+        calls << QStringLiteral("ShowByData");
+        shownSerials << m_data.settings().SerialNumber.text();
+    }
+    /// Copies the operator's fields into the record.
+    void GetDataByShow() override {
+        calls << QStringLiteral("GetDataByShow");
+        if (duringGetData) {
+            duringGetData();
+        }
+        RadioSettings& s = m_data.settings();
+        s.BandIndex = 2;
+        s.FreqSetEnabled = 0;
+        s.StunEnabled = 1;
+        s.KillEnabled = 1;
+        s.ProgramPassword = QStringLiteral("AB");
+        s.DealerCode = QStringLiteral("SHOP-7");
+        s.StockDate = QStringLiteral("2026-03-01");
+        s.SellDate = QStringLiteral("2026-03-05");
+        s.Seller = QStringLiteral("Li Lei");
+    }
+    bool ShowStartMulWrite() override {
+        calls << QStringLiteral("ShowStartMulWrite");
+        mulWriteMode = m_comm.state().opKind != OpKind::MulWrite;
+        if (!mulWriteMode) {
+            status.clear();
+            number.clear();
+            m_comm.state().opKind = OpKind::Idle;
+        }
+        return !mulWriteMode;
+    }
+    void setMulWriteStatus(const QString& text) override {
+        calls << QStringLiteral("status:") + text;
+        status = text;
+    }
+    void setMulWriteNumber(const QString& text) override {
+        calls << QStringLiteral("number:") + text;
+        number = text;
+    }
     [[nodiscard]] qint16 languageFlag() const override { return language; }
 
-    WindowFields fields;
     qint16 language = kLanguageEnglish;
     /// Runs inside GetDataByShow before the fields are copied (the band question's place).
     std::function<void()> duringGetData;
     bool mulWriteMode = false;
     QString status;
     QString number;
-    /// Every call, in order: "ShowByData", "GetDataByShow", "ShowStartMulWrite",
-    /// "status:<text>", "number:<text>".
+    /// Every call: "ShowByData", "GetDataByShow", "ShowStartMulWrite", "status:..", "number:..".
     QStringList calls;
     /// The serial number the record held at each ShowByData.
     QStringList shownSerials;
 
 private:
     ModData& m_data;
-    ModComm* m_comm = nullptr;
+    ModComm& m_comm;
 };
+
+inline radiosim::SimOptions pacedOptions() {
+    radiosim::SimOptions options;
+    options.pacing = true;
+    return options;
+}
 
 /// A link wired to simulated radios on a virtual clock: the port, the 500 ms time-out,
 /// the message boxes, the settings model and the window are all fakes.
 struct LinkBench {
     explicit LinkBench(std::vector<radiosim::Memory> radios = {radiosim::DefaultMemory()},
-                       radiosim::SimOptions options = pacedOptions());
-
-    static radiosim::SimOptions pacedOptions();
+                       const radiosim::SimOptions& options = pacedOptions())
+        : sim(std::move(radios), options),
+          comm(port, timer, boxes, data, window, [] { return qint16{3}; }) {
+        data.LoadDefaults();
+        port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
+            std::vector<Arrival> out;
+            for (radiosim::Output& o : sim.receive(sent, now)) {
+                out.push_back({o.at, std::move(o.bytes)});
+            }
+            return out;
+        });
+    }
+    /// Two default radios and `options`.
+    explicit LinkBench(const radiosim::SimOptions& options)
+        : LinkBench({radiosim::DefaultMemory(), radiosim::DefaultMemory()}, options) {}
 
     /// Runs the clock until nothing is scheduled (the operation is over) or `limit` passes.
-    void settle(std::chrono::microseconds limit = std::chrono::seconds(60));
-    /// Runs until `done` holds; false when `limit` passed first.
+    void settle(std::chrono::microseconds limit = std::chrono::seconds(60)) {
+        (void)clock.runUntil([this] { return !clock.hasPending(); }, limit);
+    }
     bool runUntil(const std::function<bool()>& done,
-                  std::chrono::microseconds limit = std::chrono::seconds(60));
-    /// The multi-write button's start, as the window does it.
-    bool startMulWrite(qint32 total);
+                  std::chrono::microseconds limit = std::chrono::seconds(60)) {
+        return clock.runUntil(done, limit);
+    }
+    /// The multi-write button, as the window handles it; true when a run started.
+    bool startMulWrite(qint32 total) {
+        if (window.ShowStartMulWrite()) {
+            comm.StopMulWrite();
+            return false;
+        }
+        if (!comm.StartMulWrite(total)) {
+            (void)window.ShowStartMulWrite();
+            return false;
+        }
+        return true;
+    }
+    /// Read or Write button; the multi-write button with `total` radios for MulWrite.
+    void start(OpKind kind, qint32 total = 2) {
+        if (kind == OpKind::Read) {
+            comm.StartRead();
+        } else if (kind == OpKind::Write) {
+            comm.StartWrite();
+        } else {
+            (void)startMulWrite(total);
+        }
+    }
 
-    /// Each request sent, in a short form: "PROGRAM", "R3B00", "W3B60", "END".
-    [[nodiscard]] QStringList requests() const;
-    /// Each request sent, as upper-case hex bytes separated by spaces.
-    [[nodiscard]] QStringList hexRequests() const;
-    [[nodiscard]] QStringList messages() const;
+    /// Each request sent, as upper-case hex bytes separated by spaces, or (`brief`) as
+    /// "PROGRAM", "R3B00", "W3B60", "END".
+    [[nodiscard]] QStringList requests(bool brief = true) const {
+        QStringList out;
+        for (const QByteArray& r : port.sent()) {
+            const bool block = (r.size() == 4 || r.size() == 22) && (r[0] == 'R' || r[0] == 'W');
+            out << QString::fromLatin1(!brief                         ? r.toHex(' ').toUpper()
+                                       : r == "PROGRAM" || r == "END" ? r
+                                       : block ? r.left(1) + r.mid(1, 2).toHex().toUpper()
+                                               : r.toHex(' ').toUpper());
+        }
+        return out;
+    }
+    [[nodiscard]] QStringList messages() const {
+        const std::vector<QString> texts = boxes.texts();
+        return {texts.begin(), texts.end()};
+    }
+    /// The operation is over: idle, port closed, no time-out running.
+    [[nodiscard]] bool ended() const {
+        return comm.state().opKind == OpKind::Idle && !port.isOpen() && !timer.isEnabled();
+    }
 
     VirtualClock clock;
     FakeTimer timer{clock, std::chrono::milliseconds(500)};
@@ -103,15 +175,27 @@ struct LinkBench {
     Latin1CodePage codePage;
     FixedCalendar calendar{QDate(2026, 3, 5)};
     ModData data{codePage, calendar};
-    FakeWindow window{data};
     radiosim::RadioSim sim;
     ModComm comm;
+    FakeWindow window{data, comm};
 };
 
-/// A memory of `radio` that differs from the default in its own bytes.
-[[nodiscard]] radiosim::Memory distinctMemory(int radio);
-/// True for the bytes a write puts there from the settings (band, three flag bits,
-/// password, dealer fields); every other byte goes back as the radio held it.
-[[nodiscard]] bool writeOwns(int offset, std::uint8_t* mask);
+/// Words separated by spaces, as a list.
+inline QStringList words(const char* text) {
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+/// A memory of `radio` that differs from the default in bytes a write keeps as held
+/// (0x07, flag bits 0 and 4..7 at 0x10, the area code at 0x1C, block 0x3BF0).
+inline radiosim::Memory distinctMemory(int radio) {
+    radiosim::Memory m = radiosim::DefaultMemory();
+    m[0x07] = std::uint8_t(0x10 + radio);
+    m[0x10] = radio % 2 == 0 ? 0x81 : 0x70;
+    m[0x1C] = std::uint8_t('5' + radio);
+    for (int i = 0; i < 16; ++i) {
+        m[size_t(0xF0 + i)] = std::uint8_t(0x11 * radio + i);
+    }
+    return m;
+}
 
 } // namespace tavrik::test
