@@ -13,14 +13,24 @@
 #include "platform/SystemLocale.h"
 #include "radiosim/RadioSim.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMap>
+#include <QPushButton>
 #include <QString>
+#include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
-#include <vector>
-
 #include <ostream>
+#include <utility>
+#include <vector>
 
 /// Readable QString values in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -60,41 +70,31 @@ struct FakeIni final : platform::ProfileFile {
     }
 };
 
-/// Latin-1 stands in for the system code page: the tests' texts are ASCII.
-struct Latin1CodePage final : platform::CodePage {
-    [[nodiscard]] int number() const override { return 28591; }
-    [[nodiscard]] QByteArray fromUnicode(const QString& text) const override {
-        return text.toLatin1();
-    }
-    [[nodiscard]] QString toUnicode(const QByteArray& bytes) const override {
-        return QString::fromLatin1(bytes);
-    }
-};
-
 /// A radio's 256 bytes with known identity, factory and dealer information.
 [[nodiscard]] radiosim::Memory KnownRadio(const char* serial = "2026030500000001");
 /// Writes text bytes at an offset of the memory.
 void PutText(radiosim::Memory& memory, int offset, const char* text);
+/// The texts of Text1(0) to Text1(13).
+[[nodiscard]] QStringList AllTexts(const app::FrmMain& w);
 
 /// The window on fake services, with simulated radios on the line when attached.
 class Bench {
 public:
     Bench();
-    ~Bench();
+    ~Bench() { window.reset(); }
 
-    /// Builds the window (which runs its start-up). Locale 0x0409 unless given.
+    /// Builds the window (which runs its start-up).
     app::FrmMain& open(std::uint32_t lcid = 0x0409);
-    /// Puts a series of radios on the cable behind the port, at 9600 baud.
-    void attachRadios(std::vector<radiosim::Memory> radios, radiosim::SimOptions options = {});
-
-    /// Runs virtual time until `done` holds, for at most `limit`.
-    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    /// Shows the window and makes it the active one, for keyboard tests.
+    void activate();
+    /// Presses Tab `count` times and names the controls that took the focus.
+    QStringList tabThrough(int count);
+    /// Puts a series of radios on the cable behind the port; every byte takes its time.
+    void attachRadios(std::vector<radiosim::Memory> radios);
     /// Runs virtual time until a message box has been shown (the end of an operation).
     bool runUntilMessage(std::chrono::milliseconds limit = std::chrono::seconds(10));
 
     [[nodiscard]] std::vector<QString> messageTexts() const { return messages.texts(); }
-    /// Requests the window sent that start with the handshake "PROGRAM".
-    [[nodiscard]] int handshakesSent() const;
 
     test::VirtualClock clock;
     test::FakeSerialPort port{clock};
@@ -106,7 +106,7 @@ public:
     FakeOsVersion os;
     FakePortMap portMap;
     FakeIni ini;
-    Latin1CodePage codePage;
+    std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591); // ASCII texts
     std::unique_ptr<radiosim::RadioSim> radio;
     std::unique_ptr<app::FrmMain> window;
 };
