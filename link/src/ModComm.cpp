@@ -417,6 +417,26 @@ void ModComm::startWriting(qint16& stepVar) {
     SendWriteNext();
 }
 
+// The rows a write and a multi-write share: from the last read before writing on.
+void ModComm::writingStep(qint16 s) {
+    auto& ws = m_state.WriteStep;
+    switch (s) {
+    case step::kWriteTailRead:
+        startWriting(ws);
+        break;
+    case step::kWriteBlock:
+        ws = step::kWriteBlock;
+        SendWriteNext();
+        break;
+    case step::kEndAfterModelError:
+        ModelError();
+        break;
+    default:
+        WriteDone();
+        break;
+    }
+}
+
 void ModComm::writeStep(qint16 s) {
     auto& ws = m_state.WriteStep;
     switch (s) {
@@ -432,18 +452,8 @@ void ModComm::writeStep(qint16 s) {
     case step::kWriteModelRead:
         modelCheckedThen(ws, step::kWriteTailRead, kLastBlock);
         break;
-    case step::kWriteTailRead:
-        startWriting(ws);
-        break;
-    case step::kWriteBlock:
-        ws = step::kWriteBlock;
-        SendWriteNext();
-        break;
-    case step::kEndAfterModelError:
-        ModelError();
-        break;
     default:
-        WriteDone();
+        writingStep(s);
         break;
     }
 }
@@ -469,18 +479,8 @@ void ModComm::mulWriteStep(qint16 s) {
         ws = step::kWriteTailRead;
         SendReadAt(kLastBlock, frames::kBlockLength);
         break;
-    case step::kWriteTailRead:
-        startWriting(ws);
-        break;
-    case step::kWriteBlock:
-        ws = step::kWriteBlock;
-        SendWriteNext();
-        break;
-    case step::kEndAfterModelError:
-        ModelError();
-        break;
     default:
-        WriteDone();
+        writingStep(s);
         break;
     }
 }

@@ -166,6 +166,7 @@ private:
     void CommStep(bool good);
     void readStep(qint16 s);
     void writeStep(qint16 s);
+    void writingStep(qint16 s);
     void mulWriteStep(qint16 s);
     void modelCheckedThen(qint16& stepVar, qint16 next, qint32 address);
     void startWriting(qint16& stepVar);
