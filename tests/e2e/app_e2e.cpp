@@ -1,6 +1,7 @@
 // Three radios written in a row through the window, over the real serial port reached
 // by its COM alias, against tavrik-radio-sim serving a series with an unplug gap.
 
+#include "EventLoop.h"
 #include "FakeMessageBoxes.h"
 #include "FixedCalendar.h"
 #include "app/FrmMain.h"
@@ -17,7 +18,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -27,7 +27,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <memory>
 
 namespace tavrik::test {
 namespace {
@@ -41,27 +41,6 @@ struct WindowsTen final : platform::OsVersion {
         return platform::OsVersionInfo{2, 10, 0};
     }
 };
-
-struct Latin1CodePage final : platform::CodePage {
-    [[nodiscard]] int number() const override { return 28591; }
-    [[nodiscard]] QByteArray fromUnicode(const QString& text) const override {
-        return text.toLatin1();
-    }
-    [[nodiscard]] QString toUnicode(const QByteArray& bytes) const override {
-        return QString::fromLatin1(bytes);
-    }
-};
-
-bool waitFor(const std::function<bool()>& done, int milliseconds) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
 
 radiosim::Memory radioWithSerial(const QByteArray& serial) {
     radiosim::Memory m = radiosim::DefaultMemory();
@@ -100,7 +79,7 @@ TEST(WindowOnPty, MultiWriteWritesThreeRadiosInARow) {
     // The real services, except the locale, the date and the messages.
     const EnglishLocale locale;
     const FixedCalendar calendar(QDate(2026, 3, 5));
-    const Latin1CodePage codePage;
+    const std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591);
     const WindowsTen os;
     const platform::LinuxSerialPortMap map(aliasFolder, [] { return QStringList(); });
     platform::IniProfileFile ini(platform::settingsFilePath(dir.path()));
@@ -112,7 +91,7 @@ TEST(WindowOnPty, MultiWriteWritesThreeRadiosInARow) {
     FakeMessageBoxes messages;
     {
         app::FrmMain window(
-            {locale, calendar, codePage, os, map, ini, port, waitTimer, refreshTimer, messages});
+            {locale, calendar, *codePage, os, map, ini, port, waitTimer, refreshTimer, messages});
         window.show();
         ASSERT_EQ(window.Combo2->currentText(), QStringLiteral("COM5"));
         window.SetText1Text(8, QStringLiteral("E2E-SERIES"));

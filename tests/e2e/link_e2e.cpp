@@ -1,6 +1,7 @@
 // A full read and write through QtSerialPort against tavrik-radio-sim on a
 // pseudo-terminal, and a device that disappears in the middle of a read.
 
+#include "EventLoop.h"
 #include "FakeMessageBoxes.h"
 #include "FixedCalendar.h"
 #include "link/ModComm.h"
@@ -19,21 +20,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <memory>
 
 namespace tavrik::test {
 namespace {
-
-class Latin1CodePage final : public platform::CodePage {
-public:
-    [[nodiscard]] int number() const override { return 28591; }
-    [[nodiscard]] QByteArray fromUnicode(const QString& text) const override {
-        return text.toLatin1();
-    }
-    [[nodiscard]] QString toUnicode(const QByteArray& bytes) const override {
-        return QString::fromLatin1(bytes);
-    }
-};
 
 // Port 1 is the simulator's pseudo-terminal.
 class OnePortMap final : public platform::SerialPortMap {
@@ -76,17 +66,25 @@ private:
     ModData& m_data;
 };
 
-// Runs the event loop until `done` holds or the deadline passes.
-bool waitFor(const std::function<bool()>& done, int milliseconds) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+// The link on the real serial port and time-out, as the program puts it together.
+struct Rig {
+    explicit Rig(QString device)
+        : map(std::move(device)), port(map), codePage(platform::makeCodePage(28591)),
+          data(*codePage, calendar), window(data),
+          comm(port, timer, boxes, data, window, [] { return qint16{1}; }) {
+        data.LoadDefaults();
     }
-    return true;
-}
+
+    OnePortMap map;
+    platform::QtSerialPort port;
+    platform::QtTimer timer{kAnswerTimeout};
+    FakeMessageBoxes boxes;
+    std::unique_ptr<platform::CodePage> codePage;
+    FixedCalendar calendar{QDate(2026, 3, 5)};
+    ModData data;
+    DealerWindow window;
+    ModComm comm;
+};
 
 class LinkOnPty : public ::testing::Test {
 protected:
@@ -130,33 +128,24 @@ TEST_F(LinkOnPty, ReadsAndWritesTheRadio) {
     const QString device = startSimulator();
     ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
 
-    OnePortMap map(device);
-    platform::QtSerialPort port(map);
-    platform::QtTimer timer(kAnswerTimeout);
-    FakeMessageBoxes boxes;
-    Latin1CodePage codePage;
-    FixedCalendar calendar(QDate(2026, 3, 5));
-    ModData data(codePage, calendar);
-    data.LoadDefaults();
-    DealerWindow window(data);
-    ModComm comm(port, timer, boxes, data, window, [] { return qint16{1}; });
+    Rig rig(device);
 
-    comm.StartRead();
-    ASSERT_TRUE(waitFor([&] { return !boxes.shown().empty(); }, 10000));
-    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Read Complete!"});
+    rig.comm.StartRead();
+    ASSERT_TRUE(waitFor([&] { return !rig.boxes.shown().empty(); }, 10000));
+    EXPECT_EQ(rig.boxes.texts(), std::vector<QString>{"Read Complete!"});
     const radiosim::Memory before = radiosim::DefaultMemory();
     for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(data.image().at(0x3B00 + i), before[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(rig.data.image().at(0x3B00 + i), before[static_cast<size_t>(i)]) << i;
     }
-    EXPECT_EQ(data.settings().DealerCode.text(), QStringLiteral("D-0042"));
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(rig.data.settings().DealerCode.text(), QStringLiteral("D-0042"));
+    EXPECT_FALSE(rig.port.isOpen());
 
-    boxes.clear();
-    comm.StartWrite();
-    ASSERT_TRUE(waitFor([&] { return !boxes.shown().empty(); }, 10000));
-    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Write Complete!"});
-    EXPECT_EQ(comm.state().opKind, OpKind::Idle);
-    EXPECT_EQ(window.shown, 2);
+    rig.boxes.clear();
+    rig.comm.StartWrite();
+    ASSERT_TRUE(waitFor([&] { return !rig.boxes.shown().empty(); }, 10000));
+    EXPECT_EQ(rig.boxes.texts(), std::vector<QString>{"Write Complete!"});
+    EXPECT_EQ(rig.comm.state().opKind, OpKind::Idle);
+    EXPECT_EQ(rig.window.shown, 2);
 
     // The simulator saved the radio's memory at END.
     m_sim.terminate();
@@ -195,34 +184,26 @@ TEST_F(LinkOnPty, DeviceGoneMidReadEndsWithCommunicationError) {
     const QString device = startSimulator();
     ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
 
-    OnePortMap map(device);
-    platform::QtSerialPort port(map);
-    platform::QtTimer timer(kAnswerTimeout);
-    FakeMessageBoxes boxes;
-    Latin1CodePage codePage;
-    FixedCalendar calendar(QDate(2026, 3, 5));
-    ModData data(codePage, calendar);
-    data.LoadDefaults();
-    DealerWindow window(data);
-    ModComm comm(port, timer, boxes, data, window, [] { return qint16{1}; });
+    Rig rig(device);
 
-    comm.StartRead();
+    rig.comm.StartRead();
     ASSERT_TRUE(waitFor(
-        [&] { return comm.state().ReadStep == 4 && comm.state().BlockAddr >= 0x3B40; }, 10000));
+        [&] { return rig.comm.state().ReadStep == 4 && rig.comm.state().BlockAddr >= 0x3B40; },
+        10000));
     m_sim.kill(); // the cable is pulled
     ASSERT_TRUE(m_sim.waitForFinished(5000));
 
-    ASSERT_TRUE(waitFor([&] { return !boxes.shown().empty(); }, 10000));
-    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Communication Error!"});
-    EXPECT_EQ(comm.state().opKind, OpKind::Idle);
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(window.shown, 0);
+    ASSERT_TRUE(waitFor([&] { return !rig.boxes.shown().empty(); }, 10000));
+    EXPECT_EQ(rig.boxes.texts(), std::vector<QString>{"Communication Error!"});
+    EXPECT_EQ(rig.comm.state().opKind, OpKind::Idle);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.window.shown, 0);
 
     // With the device gone, the next Read cannot open the port.
-    boxes.clear();
-    comm.StartRead();
-    EXPECT_EQ(boxes.texts(), std::vector<QString>{"Cannot Open Communication Port."});
-    EXPECT_EQ(comm.state().opKind, OpKind::Idle);
+    rig.boxes.clear();
+    rig.comm.StartRead();
+    EXPECT_EQ(rig.boxes.texts(), std::vector<QString>{"Cannot Open Communication Port."});
+    EXPECT_EQ(rig.comm.state().opKind, OpKind::Idle);
 }
 
 } // namespace
