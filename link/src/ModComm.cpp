@@ -73,21 +73,18 @@ ModComm::~ModComm() {
 // ---- Starting and stopping ----
 
 void ModComm::StartRead() {
-    m_state.opKind = OpKind::Read;
-    m_state.ReadStep = step::kNone;
-    if (!OpenCommPort()) {
-        m_state.opKind = OpKind::Idle;
-        m_waitTimer.setEnabled(false);
-        return;
-    }
-    m_state.BlockAddr = kCursorStart;
-    SendProgram();
-    m_state.ReadStep = step::kHandshake;
+    startOperation(OpKind::Read, m_state.ReadStep);
 }
 
 void ModComm::StartWrite() {
-    m_state.opKind = OpKind::Write;
-    m_state.WriteStep = step::kNone;
+    startOperation(OpKind::Write, m_state.WriteStep);
+}
+
+// The Read and Write buttons: a fresh start whatever runs, since opening the port
+// closes it first.
+void ModComm::startOperation(OpKind kind, qint16& stepVar) {
+    m_state.opKind = kind;
+    stepVar = step::kNone;
     if (!OpenCommPort()) {
         m_state.opKind = OpKind::Idle;
         m_waitTimer.setEnabled(false);
@@ -95,7 +92,7 @@ void ModComm::StartWrite() {
     }
     m_state.BlockAddr = kCursorStart;
     SendProgram();
-    m_state.WriteStep = step::kHandshake;
+    stepVar = step::kHandshake;
 }
 
 bool ModComm::StartMulWrite(qint32 total) {

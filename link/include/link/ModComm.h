@@ -164,6 +164,7 @@ private:
     void transmit(const QByteArray& request, int answerLength, bool again = false);
     void appendToRxBuf(const QByteArray& chunk);
     void CommStep(bool good);
+    void startOperation(OpKind kind, qint16& stepVar);
     void readStep(qint16 s);
     void writeStep(qint16 s);
     void writingStep(qint16 s);
