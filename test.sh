@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-tavrik_install_missing xvfb xauth
+tavrik_install_missing
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
