@@ -4,6 +4,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
+#include "settings/ImageLayout.h"
 #include "settings/ModData.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ constexpr qint16 kCursorStart = 0x3AF0; // the block before the first, so 0x3B00
 constexpr qint32 kFirstBlock = 0x3B00;
 constexpr qint32 kSecondBlock = 0x3B10;
 constexpr qint32 kLastBlock = 0x3BF0;
-constexpr int kBandOffset = 0x0F;
 constexpr int kRxBufLimit = 100; // a chunk taking RxBuf past this restarts it
 
 const QString kCannotOpen = QStringLiteral("Cannot Open Communication Port.");
@@ -249,7 +249,7 @@ void ModComm::StoreBlockAt(const QByteArray& chunk, qint32 address, qint32 count
         m_data.image().setBytes(address, chunk.mid(m_state.EchoLen + 4, n));
     }
     if (address == kFirstBlock) {
-        m_data.settings().BandIndex = m_data.image().at(kFirstBlock + kBandOffset);
+        m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
     }
 }
 
@@ -443,7 +443,7 @@ void ModComm::writeStep(qint16 s) {
         break;
     case step::kWriteFirstRead:
         ws = step::kWriteModelRead;
-        m_data.settings().BandIndex = m_data.image().at(kFirstBlock + kBandOffset);
+        m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
         SendReadAt(kSecondBlock, frames::kBlockLength);
         break;
     case step::kWriteModelRead:
