@@ -4,6 +4,7 @@
 #include "EventLoop.h"
 #include "FakeMessageBoxes.h"
 #include "FixedCalendar.h"
+#include "WrittenMemory.h"
 #include "app/FrmMain.h"
 #include "link/ModComm.h"
 #include "platform/CodePage.h"
@@ -124,20 +125,9 @@ TEST(WindowOnPty, MultiWriteWritesThreeRadiosInARow) {
         ASSERT_TRUE(
             radiosim::LoadMemory(memoryBase + QStringLiteral(".%1").arg(r + 1), after, &error))
             << error.toStdString();
-        radiosim::Memory expected = before[r];
-        expected[0x0F] = 0;                                                 // the window's band
-        expected[0x10] = static_cast<std::uint8_t>(before[r][0x10] & 0xF1); // no flags ticked
-        const auto put = [&expected](int offset, const QByteArray& text, int n) {
-            for (int i = 0; i < n; ++i) {
-                expected[static_cast<std::size_t>(offset + i)] =
-                    i < text.size() ? static_cast<std::uint8_t>(text.at(i)) : 0;
-            }
-        };
-        put(0x18, "2468", 4);
-        put(0x60, "E2E-SERIES", 16);
-        put(0x70, "", 16);
-        put(0x80, "", 16);
-        put(0x90, "Counter 3", 16);
+        // The window's band (0) and no flags ticked; stock and sell dates left empty.
+        const radiosim::Memory expected =
+            afterWrite(before[r], {0, 0x00, "2468", "E2E-SERIES", "", "", "Counter 3"});
         for (int i = 0; i < 256; ++i) {
             ASSERT_EQ(after[static_cast<std::size_t>(i)], expected[static_cast<std::size_t>(i)])
                 << "offset " << i;

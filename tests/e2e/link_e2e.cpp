@@ -4,6 +4,7 @@
 #include "EventLoop.h"
 #include "FakeMessageBoxes.h"
 #include "FixedCalendar.h"
+#include "WrittenMemory.h"
 #include "link/ModComm.h"
 #include "platform/CodePage.h"
 #include "platform/QtSerialPort.h"
@@ -153,20 +154,8 @@ TEST_F(LinkOnPty, ReadsAndWritesTheRadio) {
     radiosim::Memory after{};
     QString error;
     ASSERT_TRUE(radiosim::LoadMemory(m_memoryFile, after, &error)) << error.toStdString();
-    radiosim::Memory expected = before;
-    expected[0x0F] = 0x00;
-    expected[0x10] = static_cast<std::uint8_t>((before[0x10] & 0xF1) | 0x04);
-    const auto put = [&expected](int offset, const QByteArray& text, int n) {
-        for (int i = 0; i < n; ++i) {
-            expected[static_cast<size_t>(offset + i)] =
-                i < text.size() ? static_cast<std::uint8_t>(text.at(i)) : 0;
-        }
-    };
-    put(0x18, "9876", 4);
-    put(0x60, "E2E-DEALER", 16);
-    put(0x70, "2026-02-02", 16);
-    put(0x80, "2026-03-03", 16);
-    put(0x90, "Counter 2", 16);
+    const radiosim::Memory expected = afterWrite(
+        before, {0x00, 0x04, "9876", "E2E-DEALER", "2026-02-02", "2026-03-03", "Counter 2"});
     for (int i = 0; i < 256; ++i) {
         ASSERT_EQ(after[static_cast<size_t>(i)], expected[static_cast<size_t>(i)])
             << "offset " << i;

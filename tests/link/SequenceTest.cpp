@@ -2,6 +2,7 @@
 // requests on the line, what reaches the radio, and how each operation ends.
 
 #include "LinkBench.h"
+#include "WrittenMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -36,19 +37,8 @@ TEST(Read, SendsEveryRequestInOrderAndFillsTheRecord) {
 // Every byte the write does not own is what the radio held before; the owned bytes
 // (band, flag bits 1..3, password, dealer fields) hold the window's fields.
 void expectWrittenOver(const Memory& before, const Memory& after) {
-    Memory expected = before;
-    expected[0x0F] = 0x02;
-    expected[0x10] = static_cast<std::uint8_t>((before[0x10] & 0xF1) | 0x0C);
-    const auto put = [&expected](int offset, const QByteArray& text, int n) {
-        for (int i = 0; i < n; ++i) {
-            expected[size_t(offset + i)] = i < text.size() ? std::uint8_t(text.at(i)) : 0;
-        }
-    };
-    put(0x18, "AB", 4);
-    put(0x60, "SHOP-7", 16);
-    put(0x70, "2026-03-01", 16);
-    put(0x80, "2026-03-05", 16);
-    put(0x90, "Li Lei", 16);
+    const Memory expected =
+        afterWrite(before, {0x02, 0x0C, "AB", "SHOP-7", "2026-03-01", "2026-03-05", "Li Lei"});
     for (int i = 0; i < 256; ++i) {
         ASSERT_EQ(after[size_t(i)], expected[size_t(i)]) << "offset 0x" << std::hex << i;
     }
