@@ -80,6 +80,7 @@ struct NoPort final : platform::SerialPort {
     bool send(const QByteArray&) override { return false; }
     [[nodiscard]] QByteArray takeInput() override { return {}; }
     void setReceiveHandler(std::function<void()>) override {}
+    void setLostHandler(std::function<void()>) override {}
 };
 
 struct IdleTimer final : platform::Timer {

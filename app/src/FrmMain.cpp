@@ -88,6 +88,7 @@ FrmMain::~FrmMain() {
 void FrmMain::detachHandlers() {
     // The services outlive the window: nothing of theirs may call back into it.
     m_services.port.setReceiveHandler({});
+    m_services.port.setLostHandler({});
     m_services.waitTimer.setHandler({});
     m_services.refreshTimer.setHandler({});
 }
@@ -96,6 +97,11 @@ void FrmMain::connectControls() {
     m_services.port.setReceiveHandler([this] {
         if (!m_unloaded) {
             m_comm.MSComm1_OnComm();
+        }
+    });
+    m_services.port.setLostHandler([this] {
+        if (!m_unloaded) {
+            m_comm.PortLost();
         }
     });
     m_services.waitTimer.setHandler([this] {
@@ -215,12 +221,19 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 
 // ---- Commands -------------------------------------------------------------------
 
+// A command that arrives while a step or an ending shows its box waits for nothing:
+// it is dropped, so that no operation starts underneath another's message.
+
 void FrmMain::Command1_Click() {
-    m_comm.StartRead();
+    if (!m_comm.StepRunning()) {
+        m_comm.StartRead();
+    }
 }
 
 void FrmMain::Command2_Click() {
-    m_comm.StartWrite();
+    if (!m_comm.StepRunning()) {
+        m_comm.StartWrite();
+    }
 }
 
 void FrmMain::Command3_Click() {
@@ -260,6 +273,9 @@ bool FrmMain::ShowStartMulWrite() {
 }
 
 void FrmMain::Command4_Click() {
+    if (m_comm.StepRunning()) {
+        return;
+    }
     std::optional<qint32> total;
     if (m_comm.state().opKind != OpKind::MulWrite) {
         // A count that is not a whole number starts nothing; the operator corrects it.

@@ -20,6 +20,8 @@ constexpr qint32 kFirstBlock = 0x3B00;
 constexpr qint32 kSecondBlock = 0x3B10;
 constexpr qint32 kLastBlock = 0x3BF0;
 constexpr int kRxBufLimit = 100; // a chunk taking RxBuf past this restarts it
+// What is kept of the bytes received for one request: the port's own receive buffer.
+constexpr int kReceivedLimit = 1024;
 
 const QString kCannotOpen = QStringLiteral("Cannot Open Communication Port.");
 const QString kCommunicationError = QStringLiteral("Communication Error!");
@@ -33,11 +35,26 @@ const QString kWritingChinese = QStringLiteral("正在写设置数据...");
 const QString kWaitNextEnglish = QStringLiteral("Waitting next...");
 const QString kWaitNextChinese = QStringLiteral("请换下一台机器...");
 
-std::uint8_t chunkByte(const QByteArray& chunk, qint32 position) {
-    if (position < 0 || position >= chunk.size()) {
+std::uint8_t byteAt(const QByteArray& bytes, qint32 position) {
+    if (position < 0 || position >= bytes.size()) {
         return 0;
     }
-    return static_cast<std::uint8_t>(chunk.at(position));
+    return static_cast<std::uint8_t>(bytes.at(position));
+}
+
+// The address a read request asks for; -1 for any other request.
+qint32 requestedAddress(const QByteArray& request) {
+    if (request.size() != frames::kReadRequestLength || byteAt(request, 0) != frames::kReadMark) {
+        return -1;
+    }
+    return byteAt(request, 1) * 256 + byteAt(request, 2);
+}
+
+// True when `frame` is a data frame with good markers, length byte and checksum.
+bool IsGoodDataFrame(const QByteArray& frame) {
+    return frame.size() == frames::kFrameLength && byteAt(frame, 0) == frames::kFrameMark &&
+           byteAt(frame, 3) == frames::kBlockLength && byteAt(frame, 21) == frames::kAck &&
+           frames::BlockSumOk(frame, 1, 19, 20);
 }
 
 // Marks a step (or an ending) as running for as long as it lives.
@@ -61,13 +78,40 @@ ModComm::ModComm(platform::SerialPort& port, platform::Timer& waitTimer,
     : m_port(port), m_waitTimer(waitTimer), m_messages(messages), m_data(data), m_window(window),
       m_comPort(std::move(comPort)) {
     m_port.setReceiveHandler([this] { MSComm1_OnComm(); });
+    m_port.setLostHandler([this] { PortLost(); });
     m_waitTimer.setHandler([this] { WaitTimer_Timer(); });
 }
 
 ModComm::~ModComm() {
     m_port.setReceiveHandler({});
+    m_port.setLostHandler({});
     m_waitTimer.setHandler({});
     m_waitTimer.setEnabled(false);
+}
+
+// ---- Handlers ----
+
+// Every entry from outside (a start command, a receive event, a tick, the port's
+// loss) runs as one handler: no second one runs inside it, and a port lost or a
+// request refused while it ran ends the operation once it is done.
+template <typename Body> void ModComm::runHandler(Body body) {
+    {
+        StepGuard guard(m_stepRunning);
+        body();
+    }
+    if (m_lineLost && m_portInUse) {
+        StepGuard guard(m_stepRunning);
+        CommunicationError();
+    }
+    m_lineLost = false;
+}
+
+void ModComm::PortLost() {
+    m_lineLost = true;
+    if (m_stepRunning) {
+        return; // the handler in hand ends the operation when its step is done
+    }
+    runHandler([] {});
 }
 
 // ---- Starting and stopping ----
@@ -81,36 +125,49 @@ void ModComm::StartWrite() {
 }
 
 // The Read and Write buttons: a fresh start whatever runs, since opening the port
-// closes it first.
+// closes it first. The time-out of an abandoned operation is stopped before anything
+// else, so that it cannot tick inside the start's own message box.
 void ModComm::startOperation(OpKind kind, qint16& stepVar) {
-    m_state.opKind = kind;
-    stepVar = step::kNone;
-    if (!OpenCommPort()) {
-        m_state.opKind = OpKind::Idle;
-        m_waitTimer.setEnabled(false);
+    if (m_stepRunning) {
         return;
     }
-    m_state.BlockAddr = kCursorStart;
-    SendProgram();
-    stepVar = step::kHandshake;
+    runHandler([&] {
+        m_waitTimer.setEnabled(false);
+        m_state.opKind = kind;
+        stepVar = step::kNone;
+        if (!OpenCommPort()) {
+            m_state.opKind = OpKind::Idle;
+            return;
+        }
+        m_state.BlockAddr = kCursorStart;
+        SendProgram();
+        stepVar = step::kHandshake;
+    });
 }
 
 bool ModComm::StartMulWrite(qint32 total) {
-    m_state.MulWriteTotal = total;
-    m_state.MulWriteNo = 1;
-    m_window.setMulWriteNumber(QStringLiteral("1"));
-    m_state.opKind = OpKind::MulWrite;
-    m_state.WriteStep = step::kNone;
-    if (!OpenCommPort()) {
-        m_waitTimer.setEnabled(false);
+    if (m_stepRunning) {
         return false;
     }
-    m_state.BlockAddr = kCursorStart;
-    m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? kWritingChinese
-                                                                           : kWritingEnglish);
-    SendProgram();
-    m_state.WriteStep = step::kHandshake;
-    return true;
+    bool opened = false;
+    runHandler([&] {
+        m_waitTimer.setEnabled(false);
+        m_state.MulWriteTotal = total;
+        m_state.MulWriteNo = 1;
+        m_window.setMulWriteNumber(QStringLiteral("1"));
+        m_state.opKind = OpKind::MulWrite;
+        m_state.WriteStep = step::kNone;
+        if (!OpenCommPort()) {
+            return;
+        }
+        opened = true;
+        m_state.BlockAddr = kCursorStart;
+        m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? kWritingChinese
+                                                                               : kWritingEnglish);
+        SendProgram();
+        m_state.WriteStep = step::kHandshake;
+    });
+    return opened;
 }
 
 void ModComm::StopMulWrite() {
@@ -125,15 +182,19 @@ bool ModComm::OpenCommPort() {
     if (m_port.isOpen()) {
         m_port.close();
     }
+    m_portInUse = false;
     if (!m_port.open(m_comPort ? m_comPort() : 0)) {
         m_messages.inform(kCannotOpen, platform::MessageIcon::Critical);
         return false;
     }
+    m_portInUse = true;
+    m_lineLost = false;
     m_port.setReceiveThreshold(1);
     return true;
 }
 
 void ModComm::CloseCommPort() {
+    m_portInUse = false;
     if (m_port.isOpen()) {
         m_port.close();
     }
@@ -148,10 +209,13 @@ void ModComm::transmit(const QByteArray& request, int answerLength, bool again) 
 
     m_state.EchoLen = static_cast<qint32>(request.size());
     m_state.RxLen = 0;
+    m_received.clear();
     m_port.clearBuffers();
     m_port.setReceiveThreshold(m_state.EchoLen + answerLength);
-    // A refused send (device gone) is left to the time-out, which ends the operation.
-    (void)m_port.send(request);
+    if (!m_port.send(request)) {
+        // Not sent is not sent: the handler in hand ends the operation.
+        m_lineLost = true;
+    }
     m_waitTimer.setEnabled(true);
 }
 
@@ -204,49 +268,73 @@ void ModComm::FinishWriteBlocks() {
 
 // ---- Reply tests and storing ----
 
-bool ModComm::IsHandshakeReply() const {
-    const int length = std::clamp<int>(m_state.RxLen, 0, static_cast<int>(m_state.RxBuf.size()));
-    return frames::ContainsHandshakeAnswer(m_state.RxBuf.data(), length);
-}
-
-bool ModComm::IsAckReply(const QByteArray& chunk) const {
-    const qint32 expected = m_state.EchoLen + frames::kSingleAnswerLength;
-    return m_port.receiveThreshold() == expected && chunk.size() == expected &&
-           chunkByte(chunk, m_state.EchoLen) == frames::kAck;
-}
-
-bool ModComm::IsRejectReply(const QByteArray& chunk) const {
-    const qint32 expected = m_state.EchoLen + frames::kSingleAnswerLength;
-    return m_port.receiveThreshold() == expected && chunk.size() == expected &&
-           chunkByte(chunk, m_state.EchoLen) == frames::kReject;
-}
-
-bool ModComm::IsReadReply(const QByteArray& chunk) const {
-    const qint32 echo = m_state.EchoLen;
-    if (chunk.size() != echo + frames::kFrameLength) {
-        return false;
+// What has come back for the request last sent, judged as the radio's answer to it:
+// the bytes after a complete echo of the request. Stray bytes before the echo (line
+// noise, a late byte of an earlier answer) are skipped; when the request's bytes occur
+// more than once, the first echo followed by a recognisable answer counts.
+ModComm::Classified ModComm::classify() const {
+    const QByteArray& request = m_lastRequest;
+    if (request.isEmpty()) {
+        return {};
     }
-    const qint32 last = static_cast<qint32>(chunk.size()) - 1;
-    return chunkByte(chunk, echo) == frames::kFrameMark &&
-           chunkByte(chunk, echo + 3) == frames::kBlockLength &&
-           chunkByte(chunk, echo + 21) == frames::kAck &&
-           frames::BlockSumOk(chunk, echo + 1, last - 2, last - 1);
+    if (request == frames::HandshakeRequest()) {
+        const int length =
+            std::clamp<int>(m_state.RxLen, 0, static_cast<int>(m_state.RxBuf.size()));
+        if (frames::ContainsHandshakeAnswer(m_state.RxBuf.data(), length)) {
+            return {Reply::Handshake, {}};
+        }
+        return {};
+    }
+    const qint32 address = requestedAddress(request);
+    for (qsizetype at = m_received.indexOf(request); at >= 0;
+         at = m_received.indexOf(request, at + 1)) {
+        const QByteArray answer = m_received.mid(at + request.size());
+        if (address >= 0) {
+            const QByteArray frame = answer.left(frames::kFrameLength);
+            if (IsGoodDataFrame(frame) && byteAt(frame, 1) * 256 + byteAt(frame, 2) == address) {
+                return {Reply::Read, frame};
+            }
+        } else if (m_lastAnswerLength == frames::kSingleAnswerLength && !answer.isEmpty()) {
+            if (byteAt(answer, 0) == frames::kAck) {
+                return {Reply::Ack, {}};
+            }
+            if (byteAt(answer, 0) == frames::kReject) {
+                return {Reply::Reject, {}};
+            }
+        }
+    }
+    return {};
 }
 
-void ModComm::StoreReadReply(const QByteArray& chunk) {
-    const qint32 echo = m_state.EchoLen;
-    const qint32 address = chunkByte(chunk, echo + 1) * 256 + chunkByte(chunk, echo + 2);
+bool ModComm::IsHandshakeReply() const {
+    return classify().reply == Reply::Handshake;
+}
+
+bool ModComm::IsAckReply() const {
+    return classify().reply == Reply::Ack;
+}
+
+bool ModComm::IsRejectReply() const {
+    return classify().reply == Reply::Reject;
+}
+
+bool ModComm::IsReadReply() const {
+    return classify().reply == Reply::Read;
+}
+
+void ModComm::StoreReadReply(const QByteArray& frame) {
+    const qint32 address = byteAt(frame, 1) * 256 + byteAt(frame, 2);
     if (address < kFirstBlock || address > kLastBlock) {
         return;
     }
-    m_data.image().setBytes(address, chunk.mid(echo + 4, frames::kBlockLength));
+    m_data.image().setBytes(address, frame.mid(4, frames::kBlockLength));
 }
 
-void ModComm::StoreBlockAt(const QByteArray& chunk, qint32 address, qint32 count) {
+void ModComm::StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count) {
     const qint32 offset = address - kFirstBlock;
     if (offset >= 0 && offset <= 240) {
         const qint32 n = std::clamp<qint32>(count, 0, frames::kBlockLength);
-        m_data.image().setBytes(address, chunk.mid(m_state.EchoLen + 4, n));
+        m_data.image().setBytes(address, frame.mid(4, n));
     }
     if (address == kFirstBlock) {
         m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
@@ -286,34 +374,42 @@ void ModComm::MSComm1_OnComm() {
     if (chunk.isEmpty()) {
         return;
     }
+    runHandler([&] { receive(chunk); });
+}
+
+void ModComm::receive(const QByteArray& chunk) {
     if (m_state.ReadStep == step::kHandshake || m_state.WriteStep == step::kHandshake) {
         appendToRxBuf(chunk);
     }
-    const bool awaitingHandshake =
-        (m_state.opKind == OpKind::Read && m_state.ReadStep == step::kHandshake) ||
-        ((m_state.opKind == OpKind::Write || m_state.opKind == OpKind::MulWrite) &&
-         m_state.WriteStep == step::kHandshake);
-    if (awaitingHandshake && !IsHandshakeReply()) {
-        // Bytes of an abandoned exchange (Read pressed again mid-read) can still be
-        // arriving ahead of the handshake answer and leave its last bytes below the
-        // threshold for good; examine the rest of the answer as it arrives.
-        m_port.setReceiveThreshold(1);
+    m_received.append(chunk);
+    if (m_received.size() > kReceivedLimit) {
+        m_received = m_received.right(kReceivedLimit);
     }
 
-    StepGuard guard(m_stepRunning);
-    if (IsHandshakeReply() || IsAckReply(chunk)) {
+    const Classified answer = classify();
+    switch (answer.reply) {
+    case Reply::Handshake:
+    case Reply::Ack:
         CommStep(true);
-    } else if (IsRejectReply(chunk)) {
+        break;
+    case Reply::Reject:
         CommStep(false);
-    } else if (IsReadReply(chunk)) {
+        break;
+    case Reply::Read:
         if (m_state.opKind == OpKind::Write && m_state.LastGoodStep == step::kHandshake) {
-            StoreBlockAt(chunk, kFirstBlock, frames::kBlockLength);
+            StoreBlockAt(answer.frame, kFirstBlock, frames::kBlockLength);
         } else {
-            StoreReadReply(chunk);
+            StoreReadReply(answer.frame);
         }
         CommStep(true);
+        break;
+    case Reply::None:
+        // No answer yet: the echo or the answer is still on its way, or what came is
+        // not an answer to this request. Look again at every byte that follows; the
+        // outstanding request's time-out decides.
+        m_port.setReceiveThreshold(1);
+        break;
     }
-    // Anything else is dropped; the outstanding request's time-out decides.
 }
 
 // ---- The step machine ----
@@ -488,18 +584,19 @@ void ModComm::WaitTimer_Timer() {
         // switched the time-out off and restarts it with its next request.
         return;
     }
-    StepGuard guard(m_stepRunning);
-    m_waitTimer.setEnabled(false);
-    if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
-        m_state.WriteStep == step::kHandshake) {
-        ++m_state.WaitNextCount;
-        if (m_state.WaitNextCount <= kMaxWaitNextCount) {
-            m_state.WriteStep = step::kHandshake;
-            SendProgram();
-            return;
+    runHandler([this] {
+        m_waitTimer.setEnabled(false);
+        if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
+            m_state.WriteStep == step::kHandshake) {
+            ++m_state.WaitNextCount;
+            if (m_state.WaitNextCount <= kMaxWaitNextCount) {
+                m_state.WriteStep = step::kHandshake;
+                SendProgram();
+                return;
+            }
         }
-    }
-    CommunicationError();
+        CommunicationError();
+    });
 }
 
 // ---- Endings ----

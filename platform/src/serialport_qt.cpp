@@ -14,11 +14,20 @@ QtSerialPort::QtSerialPort(const SerialPortMap& map) : m_map(map) {
 
 QtSerialPort::~QtSerialPort() {
     m_handler = nullptr;
+    m_lostHandler = nullptr;
     m_port.close();
 }
 
 bool QtSerialPort::open(int portNumber) {
     close();
+    // Errors while opening are the open's result, not the loss of an open port.
+    m_opening = true;
+    const bool opened = openDevice(portNumber);
+    m_opening = false;
+    return opened;
+}
+
+bool QtSerialPort::openDevice(int portNumber) {
     const QString device = m_map.deviceFor(portNumber);
     if (device.isEmpty()) {
         return false;
@@ -78,6 +87,7 @@ bool QtSerialPort::send(const QByteArray& bytes) {
         return false;
     }
     if (m_port.write(bytes) != bytes.size()) {
+        // The caller learns it from the result; no lost notification on top of it.
         close();
         return false;
     }
@@ -95,6 +105,10 @@ void QtSerialPort::setReceiveHandler(std::function<void()> handler) {
     m_handler = std::move(handler);
 }
 
+void QtSerialPort::setLostHandler(std::function<void()> handler) {
+    m_lostHandler = std::move(handler);
+}
+
 void QtSerialPort::onReadyRead() {
     if (m_handler && m_port.bytesAvailable() >= m_threshold) {
         m_handler();
@@ -106,9 +120,14 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     case QSerialPort::ResourceError:
     case QSerialPort::WriteError:
     case QSerialPort::ReadError:
-        // The device is gone (cable pulled) or no longer takes bytes: let go of it.
-        // Nothing more arrives, and the answer time-out ends the exchange.
-        close();
+        // The device is gone (adapter unplugged) or no longer takes bytes: let go of
+        // it and say so, so that the operation ends now rather than at a time-out.
+        if (m_port.isOpen() && !m_opening) {
+            close();
+            if (m_lostHandler) {
+                m_lostHandler();
+            }
+        }
         break;
     default:
         break;

@@ -134,6 +134,26 @@ TEST(RadioFault, EndsOrRepeatsAsTheAnswersDemand) {
          kWriteRequests + words("END END"), error, 7},
         {"read's end rejected twice", OpKind::Read, rejectEnds(2), kReadRequests + words("END END"),
          "Read Complete!", 0},
+        // A stray 06 ahead of an echo that itself ends in 06, and the radio's own
+        // answer 20 ms behind it: the answer is what follows the echo.
+        {"stray byte before a rejected block's echo", OpKind::Write,
+         [](Faults& f) {
+             f.rejectWrite = 2;
+             f.strayBeforeEcho = 6; // the echo of W3B10
+             f.answerDelay = std::chrono::milliseconds(20);
+         },
+         words("PROGRAM R3B00 R3B10 R3BF0 W3B00 W3B10 W3B10 W3B60 W3B70 W3B80 W3B90 W3BF0 END"),
+         "Write Complete!", 7},
+        {"stray byte before a rejected END's echo", OpKind::Write,
+         [](Faults& f) {
+             f.rejectEnds = 1;
+             f.strayBeforeEcho = 12;
+             f.answerDelay = std::chrono::milliseconds(20);
+         },
+         kWriteRequests + words("END"), "Write Complete!", 7},
+        // An answer naming another block is no answer to the request.
+        {"write's read of 0x3B10 answered with block 0x3B00", OpKind::Write,
+         [](Faults& f) { f.otherBlockRead = 2; }, words("PROGRAM R3B00 R3B10"), error, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -179,6 +199,84 @@ TEST(StartAgain, AbandonsTheRunningOperation) {
     }
 }
 
+// A radio of another model that answers the model read of a multi-write with another
+// block: the check runs on what this radio sent, never on the previous radio's bytes.
+TEST(WrongModel, IsFoundOnTheNextRadioOfAMultiWriteWhateverBlockItSends) {
+    Memory other = radiosim::DefaultMemory();
+    other[0x05] = 'X';
+    radiosim::SimOptions options = pacedOptions();
+    options.faults.onlyRadio = 1;
+    options.faults.otherBlockRead = 1;
+    options.faults.otherBlock = 0x3B10;
+    LinkBench bench({radiosim::DefaultMemory(), other}, options);
+    ASSERT_TRUE(bench.startMulWrite(2));
+    bench.settle();
+    EXPECT_EQ(bench.messages(), QStringList{"Communication Error!"});
+    EXPECT_EQ(bench.sim.storedWrites(0), 7);
+    EXPECT_EQ(bench.sim.storedWrites(1), 0);
+    EXPECT_EQ(bench.sim.memory(1), other);
+    EXPECT_TRUE(bench.ended());
+}
+
+// The port lost (device removed, or a request it refused to send) ends the operation
+// at once with the communication-error ending, wherever the operation stands.
+TEST(PortLost, EndsTheOperationAtOnce) {
+    struct Case {
+        const char* name;
+        OpKind kind;
+        size_t sentBefore; // requests on the line when the port goes
+        bool refusedSend;  // the next send is refused instead of the device vanishing
+    };
+    const std::vector<Case> cases = {
+        {"read, reading blocks", OpKind::Read, 5, false},
+        {"write, writing blocks", OpKind::Write, 7, false},
+        {"multi-write, waiting for the next radio", OpKind::MulWrite, 20, false},
+        {"read, a request refused", OpKind::Read, 5, true},
+        {"multi-write, the next radio's handshake refused", OpKind::MulWrite, 13, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkBench bench; // one radio: a multi-write waits for the next one for ever
+        int ticks = 0;   // time-outs before the port went
+        if (c.refusedSend) {
+            bench.port.refuseSendsFrom(static_cast<int>(c.sentBefore) + 1);
+            bench.start(c.kind);
+            ASSERT_TRUE(bench.runUntil([&] { return !bench.messages().isEmpty(); }));
+        } else {
+            bench.start(c.kind);
+            ASSERT_TRUE(bench.runUntil([&] { return bench.port.sent().size() == c.sentBefore; }));
+            ticks = bench.timer.ticks();
+            bench.port.unplug();
+        }
+        EXPECT_EQ(bench.messages(), QStringList{"Communication Error!"});
+        EXPECT_EQ(bench.port.sent().size(), c.sentBefore);
+        EXPECT_TRUE(bench.ended());
+        EXPECT_FALSE(bench.window.mulWriteMode);
+        bench.settle();
+        EXPECT_EQ(bench.messages().size(), 1);
+        EXPECT_EQ(bench.timer.ticks(), ticks); // no time-out was needed to end it
+    }
+}
+
+// A start stops the abandoned operation's time-out before it opens the port, so no
+// tick of it runs inside "Cannot Open Communication Port.".
+TEST(StartAgain, AnOpenFailureShowsItsMessageAlone) {
+    for (OpKind second : {OpKind::Write, OpKind::MulWrite}) {
+        SCOPED_TRACE(name(second));
+        LinkBench bench;
+        bench.start(OpKind::Read);
+        ASSERT_TRUE(bench.runUntil([&] { return bench.port.sent().size() == 3; }));
+        bench.port.setAvailablePorts({7}); // the chosen port, 3, has gone
+        bench.boxes.setWhileOpen([&](const FakeMessageBoxes::Shown&) {
+            bench.clock.advanceBy(std::chrono::seconds(1)); // the box stays up a while
+        });
+        bench.start(second);
+        EXPECT_EQ(bench.messages(), QStringList{"Cannot Open Communication Port."});
+        EXPECT_TRUE(bench.ended());
+        EXPECT_FALSE(bench.window.mulWriteMode);
+    }
+}
+
 TEST(Idle, AnAnswerOnlySwitchesTheTimeOutOff) {
     LinkBench bench;
     bench.comm.StartRead();
@@ -216,10 +314,12 @@ TEST(Reentrancy, EventsInsideTheBandQuestionRunNoSecondStep) {
         (void)bench.boxes.askOkCancel(QStringLiteral("band?"), platform::MessageIcon::None);
     };
     bench.boxes.setWhileOpen([&](const FakeMessageBoxes::Shown&) {
-        // Echo of the last read, then a good answer naming 0x3B00; then the tick.
+        // Echo of the last read, then a good answer naming 0x3B00; then the tick, and
+        // a start command.
         bench.port.deliver(QByteArray::fromHex("523BF010573B0010") + QByteArray(16, '\xEE') +
                            QByteArray::fromHex("2B06"));
         bench.timer.fire();
+        bench.comm.StartRead();
     });
     bench.comm.StartWrite();
     bench.settle();

@@ -75,12 +75,14 @@ TEST(RxBuf, IsLeftAloneOnceTheHandshakeIsAnswered) {
     EXPECT_TRUE(bench.timer.isEnabled());
 }
 
-TEST(Reply, IsClassifiedByWhatWasSentLast) {
+// An answer counts only behind the complete echo of the request just sent; stray
+// bytes before the echo are skipped, and an answer that is still arriving waits.
+TEST(Reply, IsJudgedAfterTheEchoOfTheRequestJustSent) {
     enum Kind { None, Ack, Reject, Read };
     struct Case {
         const char* name;
         char request; // 'R' a read of 0x3B00, 'W' the write of 0x3B00, 'E' END
-        QByteArray chunk;
+        std::vector<QByteArray> chunks;
         Kind expected;
     };
     const QByteArray echo = hex("523B0010");
@@ -91,22 +93,32 @@ TEST(Reply, IsClassifiedByWhatWasSentLast) {
         return b;
     };
     const std::vector<Case> cases = {
-        {"ack after end", 'E', hex("454E4406"), Ack},
-        {"reject after end", 'E', hex("454E440A"), Reject},
-        {"ack after block write", 'W', frame + hex("06"), Ack},
-        {"reject after block write", 'W', frame + hex("0A"), Reject},
-        {"echo is not compared", 'E', hex("00000006"), Ack},
-        {"other single byte", 'E', hex("454E4415"), None},
-        {"ack one byte long", 'E', hex("454E440606"), None},
-        {"lone 06 after a read request", 'R', hex("523B001006"), None},
-        {"read answer", 'R', echo + frame, Read},
-        {"read answer, checksum one high", 'R', echo + with(20, 0x4C), None},
-        {"read answer, checksum one low", 'R', echo + with(20, 0x4A), None},
-        {"read answer, wrong marker", 'R', echo + with(0, 0x52), None},
-        {"read answer, wrong length byte", 'R', echo + with(3, 0x11), None},
-        {"read answer, no closing 06", 'R', echo + with(21, 0x00), None},
-        {"read answer one byte short", 'R', echo + frame.left(21), None},
-        {"read answer one byte long", 'R', echo + frame + hex("06"), None},
+        {"ack after end", 'E', {hex("454E4406")}, Ack},
+        {"reject after end", 'E', {hex("454E440A")}, Reject},
+        {"ack after block write", 'W', {frame + hex("06")}, Ack},
+        {"reject after block write", 'W', {frame + hex("0A")}, Reject},
+        {"stray 06 before the echo of a block write", 'W', {hex("06") + frame}, None},
+        {"... then the radio's ack", 'W', {hex("06") + frame, hex("06")}, Ack},
+        {"... then the radio's rejection", 'W', {hex("06") + frame, hex("0A")}, Reject},
+        {"stray bytes before the echo of END", 'E', {hex("0A06454E"), hex("4406")}, Ack},
+        {"echo damaged", 'E', {hex("454E4506")}, None},
+        {"echo missing", 'E', {hex("00000006")}, None},
+        {"other single byte", 'E', {hex("454E4415")}, None},
+        {"bytes after the ack are not the answer", 'E', {hex("454E440615")}, Ack},
+        {"lone 06 after a read request", 'R', {hex("523B001006")}, None},
+        {"read answer", 'R', {echo + frame}, Read},
+        {"read answer in two pieces", 'R', {echo + frame.left(5), frame.mid(5)}, Read},
+        {"read answer behind stray bytes", 'R', {hex("0606") + echo + frame}, Read},
+        {"read answer naming another block",
+         'R',
+         {echo + hex("573B1010000000000000000000000000000000005B06")},
+         None},
+        {"read answer, checksum one high", 'R', {echo + with(20, 0x4C)}, None},
+        {"read answer, checksum one low", 'R', {echo + with(20, 0x4A)}, None},
+        {"read answer, wrong marker", 'R', {echo + with(0, 0x52)}, None},
+        {"read answer, wrong length byte", 'R', {echo + with(3, 0x11)}, None},
+        {"read answer, no closing 06", 'R', {echo + with(21, 0x00)}, None},
+        {"read answer one byte short", 'R', {echo + frame.left(21)}, None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,9 +132,12 @@ TEST(Reply, IsClassifiedByWhatWasSentLast) {
         } else {
             bench.comm.SendEnd();
         }
-        EXPECT_EQ(bench.comm.IsAckReply(c.chunk), c.expected == Ack);
-        EXPECT_EQ(bench.comm.IsRejectReply(c.chunk), c.expected == Reject);
-        EXPECT_EQ(bench.comm.IsReadReply(c.chunk), c.expected == Read);
+        for (const QByteArray& chunk : c.chunks) {
+            bench.port.deliver(chunk);
+        }
+        EXPECT_EQ(bench.comm.IsAckReply(), c.expected == Ack);
+        EXPECT_EQ(bench.comm.IsRejectReply(), c.expected == Reject);
+        EXPECT_EQ(bench.comm.IsReadReply(), c.expected == Read);
     }
 }
 

@@ -39,6 +39,11 @@ bool FakeSerialPort::send(const QByteArray& bytes) {
     if (!m_open) {
         return false;
     }
+    ++m_sends;
+    if (m_refuseFrom > 0 && m_sends >= m_refuseFrom) {
+        close();
+        return false;
+    }
     m_sent.push_back(bytes);
     if (!m_peer) {
         return true;
@@ -76,7 +81,11 @@ void FakeSerialPort::setReceiveHandler(std::function<void()> handler) {
 
 void FakeSerialPort::unplug() {
     m_unplugged = true;
+    const bool wasOpen = m_open;
     close();
+    if (wasOpen && m_lostHandler) {
+        m_lostHandler();
+    }
 }
 
 } // namespace tavrik::test

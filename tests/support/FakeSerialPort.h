@@ -41,13 +41,20 @@ public:
     bool send(const QByteArray& bytes) override;
     [[nodiscard]] QByteArray takeInput() override;
     void setReceiveHandler(std::function<void()> handler) override;
+    void setLostHandler(std::function<void()> handler) override {
+        m_lostHandler = std::move(handler);
+    }
 
     void setPeer(Peer peer) { m_peer = std::move(peer); }
     /// Port numbers that open; every number opens when none is set.
     void setAvailablePorts(std::set<int> ports) { m_available = std::move(ports); }
-    /// The device vanishes: the port closes and nothing opens until plugBack().
+    /// The device vanishes: the port closes (reported as lost when it was open) and
+    /// nothing opens until plugBack().
     void unplug();
     void plugBack() { m_unplugged = false; }
+    /// From the `n`th send since the port was made (counting from 1) on, sends are refused and the
+    /// port closes, as a port whose device went away during a write.
+    void refuseSendsFrom(int n) { m_refuseFrom = n; }
 
     /// Puts bytes in the receive buffer now and raises the receive event if the
     /// threshold is reached.
@@ -64,12 +71,15 @@ private:
     VirtualClock& m_clock;
     Peer m_peer;
     std::function<void()> m_handler;
+    std::function<void()> m_lostHandler;
     std::set<int> m_available;
     std::vector<QByteArray> m_sent;
     std::vector<int> m_opened;
     std::vector<VirtualClock::EventId> m_inFlight;
     QByteArray m_input;
     int m_threshold = 1;
+    int m_refuseFrom = 0;
+    int m_sends = 0;
     bool m_open = false;
     bool m_unplugged = false;
 };

@@ -119,16 +119,21 @@ public:
     [[nodiscard]] LinkState& state() { return m_state; }
     [[nodiscard]] const LinkState& state() const { return m_state; }
 
-    /// Read and Write buttons: set the kind and step, open the port, send the handshake.
+    /// Read and Write buttons: stop the time-out, set the kind and step, open the port,
+    /// send the handshake. Ignored while a step runs (inside its message box).
     void StartRead();
     void StartWrite();
     /// The link's part of starting a multi-write run of `total` radios (the window
     /// has already switched to multi-write mode). False when the port could not be
     /// opened; OpKind is then still MulWrite and the caller takes the window back.
+    /// The window calls it only while no step runs.
     [[nodiscard]] bool StartMulWrite(qint32 total);
     /// The operator stopped a run (the window has set OpKind to Idle): switches the
     /// time-out off and closes the port, so nothing more is sent or awaited.
     void StopMulWrite();
+    /// True while a step or an ending runs, that is inside its message box or band
+    /// question; no other step, ending or start may run then.
+    [[nodiscard]] bool StepRunning() const { return m_stepRunning; }
 
     [[nodiscard]] bool OpenCommPort();
     void CloseCommPort();
@@ -137,6 +142,9 @@ public:
     void MSComm1_OnComm();
     /// The answer time-out.
     void WaitTimer_Timer();
+    /// The serial port was lost (device removed, read or write failed): the operation
+    /// in hand ends at once with the communication-error ending.
+    void PortLost();
 
     /// Request senders; each ends with the transmit sequence (empty both buffers, set
     /// the receive threshold to echo plus answer, send, start the time-out).
@@ -148,21 +156,35 @@ public:
     void FinishReadBlocks();
     void FinishWriteBlocks();
 
-    /// Reply tests. The handshake test looks at RxBuf only; the others at the chunk.
+    /// Reply tests, on what has come back since the request last sent. Each finds the
+    /// complete echo of that request (stray bytes before it are skipped) and judges
+    /// only the bytes after it; an answer still incomplete is not recognised yet. The
+    /// handshake test looks for the echo and 51 58 06 in RxBuf.
     [[nodiscard]] bool IsHandshakeReply() const;
-    [[nodiscard]] bool IsAckReply(const QByteArray& chunk) const;
-    [[nodiscard]] bool IsRejectReply(const QByteArray& chunk) const;
-    [[nodiscard]] bool IsReadReply(const QByteArray& chunk) const;
+    [[nodiscard]] bool IsAckReply() const;
+    [[nodiscard]] bool IsRejectReply() const;
+    /// A data frame that names the block requested, with a good checksum.
+    [[nodiscard]] bool IsReadReply() const;
 
-    /// Stores a read answer at the address it names (0x3B00..0x3BF0, else nothing).
-    void StoreReadReply(const QByteArray& chunk);
-    /// Stores `count` data bytes of a read answer at `address`, whatever it names;
-    /// at 0x3B00 the band is then taken from the image.
-    void StoreBlockAt(const QByteArray& chunk, qint32 address, qint32 count);
+    /// Stores a read answer's data frame at the address it names (0x3B00..0x3BF0,
+    /// else nothing).
+    void StoreReadReply(const QByteArray& frame);
+    /// Stores `count` data bytes of a read answer's data frame at `address`; at
+    /// 0x3B00 the band is then taken from the image.
+    void StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count);
 
 private:
+    enum class Reply { None, Handshake, Ack, Reject, Read };
+    struct Classified {
+        Reply reply = Reply::None;
+        QByteArray frame; ///< the data frame of a read answer
+    };
+
     void transmit(const QByteArray& request, int answerLength, bool again = false);
     void appendToRxBuf(const QByteArray& chunk);
+    [[nodiscard]] Classified classify() const;
+    void receive(const QByteArray& chunk);
+    template <typename Body> void runHandler(Body body);
     void CommStep(bool good);
     void startOperation(OpKind kind, qint16& stepVar);
     void readStep(qint16 s);
@@ -185,10 +207,16 @@ private:
     std::function<qint16()> m_comPort;
     LinkState m_state;
 
-    // The request last sent, sent again as it stands when the radio rejects it.
+    // The request last sent, sent again as it stands when the radio rejects it, and
+    // everything that has come back since it was sent.
     QByteArray m_lastRequest;
     int m_lastAnswerLength = 0;
     int m_tries = 0;
+    QByteArray m_received;
+    // The port is open for the operation in hand (from OpenCommPort to CloseCommPort).
+    bool m_portInUse = false;
+    // The port was lost or refused a request; the handler in hand ends the operation.
+    bool m_lineLost = false;
     // True while a step or an ending runs: a message box or the band question runs a
     // nested event loop, and a receive event or tick delivered inside it must not run
     // a second step underneath the first.

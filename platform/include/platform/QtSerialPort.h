@@ -14,8 +14,8 @@ class SerialPortMap;
 /// The serial line on QSerialPort. Port numbers are resolved through the system's
 /// serial-port map. The receive notification follows readyRead: it comes on the
 /// owner's thread as soon as the threshold of bytes is waiting, with no polling.
-/// A device that vanishes or refuses a write closes the port quietly; the caller's
-/// answer time-out then ends the exchange.
+/// A device that vanishes, or a read or write that fails, closes the port and is
+/// reported through the lost handler.
 class QtSerialPort final : public SerialPort {
 public:
     explicit QtSerialPort(const SerialPortMap& map);
@@ -32,15 +32,19 @@ public:
     bool send(const QByteArray& bytes) override;
     [[nodiscard]] QByteArray takeInput() override;
     void setReceiveHandler(std::function<void()> handler) override;
+    void setLostHandler(std::function<void()> handler) override;
 
 private:
+    [[nodiscard]] bool openDevice(int portNumber);
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
 
     const SerialPortMap& m_map;
     QSerialPort m_port;
     int m_threshold = 1;
+    bool m_opening = false;
     std::function<void()> m_handler;
+    std::function<void()> m_lostHandler;
 };
 
 } // namespace tavrik::platform

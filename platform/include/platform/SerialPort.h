@@ -35,6 +35,9 @@ public:
     /// The handler runs on the owner's thread each time bytes arrive and at least
     /// receiveThreshold() of them are waiting; it is expected to call takeInput().
     virtual void setReceiveHandler(std::function<void()> handler) = 0;
+    /// The handler runs on the owner's thread when the open port is lost: the device
+    /// went away, or reading or writing failed. The port is closed by then.
+    virtual void setLostHandler(std::function<void()> handler) = 0;
 };
 
 } // namespace tavrik::platform

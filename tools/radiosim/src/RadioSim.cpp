@@ -86,11 +86,19 @@ void RadioSim::put(std::vector<Output>& out, const QByteArray& bytes, Micros fro
     m_lineFree = t;
 }
 
+bool RadioSim::faulty(const Radio& radio) const {
+    return m_options.faults.onlyRadio < 0 || &radio - m_radios.data() == m_options.faults.onlyRadio;
+}
+
 std::vector<Output> RadioSim::receive(const QByteArray& bytes, Micros now) {
     std::vector<Output> out;
     m_now = now;
     if (bytes.isEmpty()) {
         return out;
+    }
+    if (m_pending.isEmpty() && QByteArray("PRWE").contains(bytes.at(0)) &&
+        ++m_requestsOnLine == m_options.faults.strayBeforeEcho) {
+        put(out, QByteArray(1, kAck), now);
     }
     if (m_options.echo) {
         put(out, bytes, now);
@@ -136,13 +144,15 @@ std::vector<Output> RadioSim::receive(const QByteArray& bytes, Micros now) {
         if (!reply) {
             continue;
         }
-        if (m_options.faults.silentAfter >= 0 && r.answers >= m_options.faults.silentAfter) {
+        if (faulty(r) && m_options.faults.silentAfter >= 0 &&
+            r.answers >= m_options.faults.silentAfter) {
             note(QStringLiteral("(silent)"));
             continue;
         }
         ++r.answers;
         put(out, *reply,
-            heard + std::max(m_options.turnaround, Micros(1)) + m_options.faults.answerDelay);
+            heard + std::max(m_options.turnaround, Micros(1)) +
+                (faulty(r) ? m_options.faults.answerDelay : Micros(0)));
     }
     return out;
 }
@@ -167,6 +177,12 @@ std::optional<QByteArray> RadioSim::answer(Radio& radio, const QByteArray& reque
         if (at(request, 3) != kBlock || address < kMemoryBase || address > kMemoryBase + 0xF0) {
             return std::nullopt;
         }
+        if (faulty(radio) && radio.reads + 1 == m_options.faults.otherBlockRead) {
+            note(QStringLiteral("(answered with block %1)")
+                     .arg(m_options.faults.otherBlock, 4, 16, QLatin1Char('0'))
+                     .toUpper());
+            return readAnswer(radio, m_options.faults.otherBlock);
+        }
         return readAnswer(radio, address);
     }
     if (first == 'W') {
@@ -189,16 +205,17 @@ QByteArray RadioSim::readAnswer(Radio& radio, int address) {
                          ? static_cast<char>(radio.memory.at(static_cast<size_t>(o)))
                          : '\0');
     }
-    if (m_options.faults.wrongModel && offset == 0) {
+    const Faults& f = m_options.faults;
+    if (faulty(radio) && f.wrongModel && offset == 0) {
         frame.replace(4, 7, QByteArray("TAVRIX\0", 7));
     }
     std::uint8_t sum = frameSum(frame);
-    if (radio.reads == m_options.faults.badChecksumRead) {
+    if (faulty(radio) && radio.reads == f.badChecksumRead) {
         ++sum;
     }
     frame.append(static_cast<char>(sum));
     frame.append(kAck);
-    if (radio.reads == m_options.faults.shortRead) {
+    if (faulty(radio) && radio.reads == f.shortRead) {
         frame.chop(1);
     }
     return frame;
@@ -212,7 +229,7 @@ QByteArray RadioSim::writeAnswer(Radio& radio, const QByteArray& frame) {
              .toUpper()
              .arg(hex(frame.mid(4, kBlock))));
     const Faults& f = m_options.faults;
-    if (f.rejectWrite > 0 && radio.writes >= f.rejectWrite &&
+    if (faulty(radio) && f.rejectWrite > 0 && radio.writes >= f.rejectWrite &&
         radio.writes < f.rejectWrite + f.rejectWriteTimes) {
         note(QStringLiteral("rejected"));
         return QByteArray(1, kReject);
@@ -234,7 +251,7 @@ QByteArray RadioSim::writeAnswer(Radio& radio, const QByteArray& frame) {
 QByteArray RadioSim::endAnswer(Radio& radio, int index) {
     ++radio.ends;
     note(QStringLiteral("END"));
-    if (radio.ends <= m_options.faults.rejectEnds) {
+    if (faulty(radio) && radio.ends <= m_options.faults.rejectEnds) {
         note(QStringLiteral("rejected"));
         return QByteArray(1, kReject);
     }

@@ -51,6 +51,10 @@ Faults (counts start at 1 and are per radio):
   --silent-after N         the radio stops answering after N answers
   --bad-checksum-read N    the Nth read answer carries a wrong checksum
   --short-read N           the Nth read answer lacks its last byte
+  --other-block-read N     the Nth read request is answered with another block ...
+  --other-block ADDR       ... this one (hexadecimal, default 3B00)
+  --stray-before-echo N    a stray 06 on the line just before the echo of the Nth
+                           request (every request on the line counted)
   --delay MS               every answer comes MS later
 
 Example:
@@ -224,6 +228,9 @@ int main(int argc, char** argv) {
     opt("silent-after", "Stop answering after N answers.", "N");
     opt("bad-checksum-read", "Give the Nth read answer a wrong checksum.", "N");
     opt("short-read", "Cut the last byte off the Nth read answer.", "N");
+    opt("other-block-read", "Answer the Nth read request with another block.", "N");
+    opt("other-block", "The block that answers it (hexadecimal, default 3B00).", "ADDR");
+    opt("stray-before-echo", "Put a stray 06 on the line before the Nth request's echo.", "N");
     opt("delay", "Delay every answer by MS milliseconds.", "MS");
     opt("series", "Serve a series of N radios, one after another (default 1).", "N");
     opt("unplug-after", "A written radio leaves the line MS after its END (default 200).", "MS");
@@ -242,6 +249,16 @@ int main(int argc, char** argv) {
     options.faults.silentAfter = intOption(parser, QStringLiteral("silent-after"), -1, ok);
     options.faults.badChecksumRead = intOption(parser, QStringLiteral("bad-checksum-read"), 0, ok);
     options.faults.shortRead = intOption(parser, QStringLiteral("short-read"), 0, ok);
+    options.faults.otherBlockRead = intOption(parser, QStringLiteral("other-block-read"), 0, ok);
+    if (parser.isSet(QStringLiteral("other-block"))) {
+        bool good = false;
+        options.faults.otherBlock = parser.value(QStringLiteral("other-block")).toInt(&good, 16);
+        if (!good || options.faults.otherBlock < 0x3B00 || options.faults.otherBlock > 0x3BF0) {
+            std::fprintf(stderr, "--other-block needs an address from 3B00 to 3BF0\n");
+            ok = false;
+        }
+    }
+    options.faults.strayBeforeEcho = intOption(parser, QStringLiteral("stray-before-echo"), 0, ok);
     options.faults.answerDelay =
         std::chrono::milliseconds(intOption(parser, QStringLiteral("delay"), 0, ok));
     const int series = std::max(1, intOption(parser, QStringLiteral("series"), 1, ok));

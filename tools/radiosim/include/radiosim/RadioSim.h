@@ -32,7 +32,13 @@ struct Faults {
     int silentAfter = -1;     ///< answers given before the radio falls silent; -1 never
     int badChecksumRead = 0;  ///< the Nth read answer carries its checksum plus one
     int shortRead = 0;        ///< the Nth read answer loses its last byte
+    int otherBlockRead = 0;   ///< the Nth read request is answered with block otherBlock
+    int otherBlock = 0x3B00;  ///< (a whole, good frame of that block)
     Micros answerDelay{0};    ///< added before every answer
+    /// A stray 06 on the line just before the echo of the Nth request (every request
+    /// on the line counted, whichever radio is connected).
+    int strayBeforeEcho = 0;
+    int onlyRadio = -1; ///< the faults above touch only this radio of a series (0 first)
 };
 
 /// A series of radios on one programming cable: only the first is connected at the
@@ -84,6 +90,7 @@ private:
     };
 
     void put(std::vector<Output>& out, const QByteArray& bytes, Micros from);
+    [[nodiscard]] bool faulty(const Radio& radio) const;
     [[nodiscard]] std::optional<QByteArray> answer(Radio& radio, const QByteArray& request);
     [[nodiscard]] QByteArray readAnswer(Radio& radio, int address);
     [[nodiscard]] QByteArray writeAnswer(Radio& radio, const QByteArray& frame);
@@ -95,6 +102,7 @@ private:
     int m_current = 0;
     std::optional<Micros> m_unplugAt;
     QByteArray m_pending;
+    int m_requestsOnLine = 0;
     Micros m_lineFree{0};
     Micros m_now{0};
     std::function<void(int, const QString&)> m_requestObserver;
