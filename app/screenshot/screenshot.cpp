@@ -74,6 +74,8 @@ struct NoPort final : platform::SerialPort {
     bool open(int) override { return false; }
     void close() override {}
     [[nodiscard]] bool isOpen() const override { return false; }
+    [[nodiscard]] QString device() const override { return {}; }
+    [[nodiscard]] platform::OpenFailure lastOpenFailure() const override { return {}; }
     void clearBuffers() override {}
     void setReceiveThreshold(int) override {}
     [[nodiscard]] int receiveThreshold() const override { return 1; }

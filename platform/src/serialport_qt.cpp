@@ -29,7 +29,11 @@ bool QtSerialPort::open(int portNumber) {
 
 bool QtSerialPort::openDevice(int portNumber) {
     const QString device = m_map.deviceFor(portNumber);
+    m_device = device;
+    m_failure = OpenFailure{};
+    m_failure.device = device;
     if (device.isEmpty()) {
+        m_failure.reason = OpenFailure::Reason::NoDevice;
         return false;
     }
     m_port.setPortName(device);
@@ -40,6 +44,7 @@ bool QtSerialPort::openDevice(int portNumber) {
         return false;
     }
     if (!m_port.open(QIODevice::ReadWrite)) {
+        m_failure.systemText = m_port.errorString();
         m_port.clearError();
         return false;
     }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     bool open(int portNumber) override;
     void close() override;
     [[nodiscard]] bool isOpen() const override { return m_open; }
+    [[nodiscard]] QString device() const override { return m_device; }
+    [[nodiscard]] platform::OpenFailure lastOpenFailure() const override { return m_failure; }
     void clearBuffers() override;
     void setReceiveThreshold(int bytes) override { m_threshold = bytes; }
     [[nodiscard]] int receiveThreshold() const override { return m_threshold; }
@@ -46,8 +49,14 @@ public:
     }
 
     void setPeer(Peer peer) { m_peer = std::move(peer); }
-    /// Port numbers that open; every number opens when none is set.
+    /// Port numbers that open; every number opens when none is set. The device of a
+    /// port is "/dev/ttyFAKE<n>".
     void setAvailablePorts(std::set<int> ports) { m_available = std::move(ports); }
+    /// While set, every open fails with this (its reason, text, group, holders). Unset,
+    /// a port that is not available names no device, and an unplugged one is gone.
+    void setOpenFailure(std::optional<platform::OpenFailure> failure) {
+        m_scriptedFailure = std::move(failure);
+    }
     /// The device vanishes: the port closes (reported as lost when it was open) and
     /// nothing opens until plugBack().
     void unplug();
@@ -73,6 +82,9 @@ private:
     std::function<void()> m_handler;
     std::function<void()> m_lostHandler;
     std::set<int> m_available;
+    QString m_device;
+    platform::OpenFailure m_failure;
+    std::optional<platform::OpenFailure> m_scriptedFailure;
     std::vector<QByteArray> m_sent;
     std::vector<int> m_opened;
     std::vector<VirtualClock::EventId> m_inFlight;

@@ -26,6 +26,8 @@ public:
     [[nodiscard]] bool open(int portNumber) override;
     void close() override;
     [[nodiscard]] bool isOpen() const override;
+    [[nodiscard]] QString device() const override { return m_device; }
+    [[nodiscard]] OpenFailure lastOpenFailure() const override { return m_failure; }
     void clearBuffers() override;
     void setReceiveThreshold(int bytes) override;
     [[nodiscard]] int receiveThreshold() const override;
@@ -41,6 +43,8 @@ private:
 
     const SerialPortMap& m_map;
     QSerialPort m_port;
+    QString m_device;
+    OpenFailure m_failure;
     int m_threshold = 1;
     bool m_opening = false;
     std::function<void()> m_handler;

@@ -1,10 +1,35 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace tavrik::platform {
+
+/// Why a port could not be opened, as far as the system tells.
+struct OpenFailure {
+    enum class Reason {
+        NoDevice,     ///< the port number names no device (no such port is listed)
+        NoPermission, ///< the user may not open the device
+        Busy,         ///< another program holds the device
+        Gone,         ///< the device no longer exists (an adapter unplugged)
+        Other,        ///< any other reason; systemText says which
+    };
+    /// A program that holds the device open.
+    struct Holder {
+        QString program; ///< its name, as the system shows it ("ModemManager")
+        qint64 pid = 0;
+    };
+
+    Reason reason = Reason::Other;
+    QString device;     ///< the device behind the port ("/dev/ttyUSB0"); empty for NoDevice
+    QString systemText; ///< the system's own words for the error, when it gave any
+    QString group;      ///< NoPermission: the group the device belongs to ("dialout")
+    QString user;       ///< NoPermission: the user the program runs as
+    std::vector<Holder> holders; ///< Busy: the programs seen holding it (may be none)
+};
 
 /// The serial line to the radio, as the programming link sees it: a numbered port
 /// opened with fixed line settings, two buffers that can be emptied, a byte array
@@ -21,6 +46,11 @@ public:
     /// Closes the port if it is open; does nothing otherwise.
     virtual void close() = 0;
     [[nodiscard]] virtual bool isOpen() const = 0;
+    /// The device behind the port last opened or tried ("/dev/ttyUSB0"); empty when
+    /// its number named none.
+    [[nodiscard]] virtual QString device() const = 0;
+    /// Why the last open() that returned false failed.
+    [[nodiscard]] virtual OpenFailure lastOpenFailure() const = 0;
 
     /// Discards whatever is not yet sent and whatever was received and not yet taken.
     virtual void clearBuffers() = 0;
