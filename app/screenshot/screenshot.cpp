@@ -3,6 +3,7 @@
 //
 //   tavrik-screenshot --locale 0x0804 --panel --out docs/window-multiwrite.png
 #include "app/FrmMain.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBoxes.h"
 #include "platform/OsVersion.h"
@@ -92,7 +93,7 @@ struct IdleTimer final : platform::Timer {
 };
 
 struct SilentBoxes final : platform::MessageBoxes {
-    void inform(const QString&, platform::MessageIcon) override {}
+    void inform(const QString&, platform::MessageIcon, const platform::MessageDetails&) override {}
     [[nodiscard]] bool askOkCancel(const QString&, platform::MessageIcon) override { return true; }
 };
 
@@ -137,8 +138,9 @@ int main(int argc, char** argv) {
     IdleTimer waitTimer;
     IdleTimer refreshTimer;
     SilentBoxes messages;
-    const app::FrmMainServices services{locale, calendar, codePage,  os,           ports,
-                                        ini,    port,     waitTimer, refreshTimer, messages};
+    const platform::SystemClock clock;
+    const app::FrmMainServices services{locale, calendar,  codePage,     os,       ports, ini,
+                                        port,   waitTimer, refreshTimer, messages, clock};
     app::FrmMain window(services);
     window.setMulWritePanelVisible(parser.isSet(panelOption));
     window.show();

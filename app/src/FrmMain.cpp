@@ -72,7 +72,7 @@ FrmMain::FrmMain(const FrmMainServices& services, QWidget* parent)
     : ui::FrmMainForm(parent), m_services(services), m_combo2List(*Combo2), m_modelList(*Combo1[0]),
       m_data(services.codePage, services.calendar),
       m_ports(services.osVersion, services.portMap, services.ini, services.messages, m_combo2List),
-      m_comm(services.port, services.waitTimer, services.messages, m_data, *this,
+      m_comm(services.port, services.waitTimer, services.messages, services.clock, m_data, *this,
              [this] { return m_ports.ComPort(); }) {
     connectControls();
     Form_Load();

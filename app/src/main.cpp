@@ -1,6 +1,7 @@
 // VEL_TAVRIK_DovI: the set-up tool for the TAVRIK handheld radio.
 #include "app/FrmMain.h"
 #include "link/ModComm.h"
+#include "platform/Clock.h"
 #include "platform/IniProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtMessageBoxes.h"
@@ -38,10 +39,11 @@ int main(int argc, char** argv) {
     platform::QtTimer waitTimer(kAnswerTimeout);
     platform::QtTimer refreshTimer(ModSetComm::kRefreshInterval);
     platform::QtMessageBoxes messages;
+    const platform::SystemClock clock;
 
     const app::FrmMainServices services{
-        *text.locale, *text.calendar, *text.codePage, osVersion,    *portMap,
-        ini,          port,           waitTimer,      refreshTimer, messages};
+        *text.locale, *text.calendar, *text.codePage, osVersion, *portMap, ini,
+        port,         waitTimer,      refreshTimer,   messages,  clock};
     // Qt's own texts (OK and Cancel in message boxes, the fields' context menus) in the
     // window's language; without the translation files they stay English.
     QTranslator qtTexts;

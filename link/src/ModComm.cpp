@@ -1,6 +1,8 @@
 #include "link/ModComm.h"
 
+#include "link/Diagnosis.h"
 #include "link/Frames.h"
+#include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
@@ -73,10 +75,10 @@ private:
 } // namespace
 
 ModComm::ModComm(platform::SerialPort& port, platform::Timer& waitTimer,
-                 platform::MessageBoxes& messages, ModData& data, LinkWindow& window,
-                 std::function<qint16()> comPort)
-    : m_port(port), m_waitTimer(waitTimer), m_messages(messages), m_data(data), m_window(window),
-      m_comPort(std::move(comPort)) {
+                 platform::MessageBoxes& messages, const platform::Clock& clock, ModData& data,
+                 LinkWindow& window, std::function<qint16()> comPort)
+    : m_port(port), m_waitTimer(waitTimer), m_messages(messages), m_clock(clock), m_data(data),
+      m_window(window), m_comPort(std::move(comPort)) {
     m_port.setReceiveHandler([this] { MSComm1_OnComm(); });
     m_port.setLostHandler([this] { PortLost(); });
     m_waitTimer.setHandler([this] { WaitTimer_Timer(); });
@@ -108,6 +110,9 @@ template <typename Body> void ModComm::runHandler(Body body) {
 
 void ModComm::PortLost() {
     m_lineLost = true;
+    if (m_portInUse) {
+        m_record.portLost = true;
+    }
     if (m_stepRunning) {
         return; // the handler in hand ends the operation when its step is done
     }
@@ -133,6 +138,7 @@ void ModComm::startOperation(OpKind kind, qint16& stepVar) {
     }
     runHandler([&] {
         m_waitTimer.setEnabled(false);
+        beginRecord(kind);
         m_state.opKind = kind;
         stepVar = step::kNone;
         if (!OpenCommPort()) {
@@ -152,6 +158,8 @@ bool ModComm::StartMulWrite(qint32 total) {
     bool opened = false;
     runHandler([&] {
         m_waitTimer.setEnabled(false);
+        beginRecord(OpKind::MulWrite);
+        m_record.radioNumber = 1;
         m_state.MulWriteTotal = total;
         m_state.MulWriteNo = 1;
         m_window.setMulWriteNumber(QStringLiteral("1"));
@@ -183,8 +191,14 @@ bool ModComm::OpenCommPort() {
         m_port.close();
     }
     m_portInUse = false;
-    if (!m_port.open(m_comPort ? m_comPort() : 0)) {
-        m_messages.inform(kCannotOpen, platform::MessageIcon::Critical);
+    const int number = m_comPort ? m_comPort() : 0;
+    const bool opened = m_port.open(number);
+    m_record.portNumber = number;
+    m_record.device = m_port.device();
+    if (!opened) {
+        m_messages.inform(kCannotOpen, platform::MessageIcon::Critical,
+                          ExplainOpenFailure(m_port.lastOpenFailure(), number, m_clock.now(),
+                                             m_window.languageFlag()));
         return false;
     }
     m_portInUse = true;
@@ -212,9 +226,15 @@ void ModComm::transmit(const QByteArray& request, int answerLength, bool again) 
     m_received.clear();
     m_port.clearBuffers();
     m_port.setReceiveThreshold(m_state.EchoLen + answerLength);
-    if (!m_port.send(request)) {
+    const bool sent = m_port.send(request);
+    if (!sent) {
         // Not sent is not sent: the handler in hand ends the operation.
         m_lineLost = true;
+        m_record.portLost = true;
+    }
+    m_record.exchanges.push_back({request, recordTime(), sent, {}});
+    if (m_record.exchanges.size() > LineRecord::kKeptExchanges) {
+        m_record.exchanges.pop_front();
     }
     m_waitTimer.setEnabled(true);
 }
@@ -385,8 +405,19 @@ void ModComm::receive(const QByteArray& chunk) {
     if (m_received.size() > kReceivedLimit) {
         m_received = m_received.right(kReceivedLimit);
     }
+    noteArrival(chunk);
 
     const Classified answer = classify();
+    if (answer.reply != Reply::None && !m_record.waitingForNextRadio) {
+        m_record.radioAnswered = true;
+    }
+    if (answer.reply == Reply::Ack) {
+        if (byteAt(m_lastRequest, 0) == frames::kFrameMark) {
+            ++m_record.blocksAccepted;
+        } else {
+            m_record.endAcknowledged = true;
+        }
+    }
     switch (answer.reply) {
     case Reply::Handshake:
     case Reply::Ack:
@@ -435,6 +466,7 @@ void ModComm::CommStep(bool good) {
         // stays the one awaiting its answer. A radio that keeps refusing ends the
         // operation as a missing answer does.
         if (m_tries >= kMaxTries) {
+            m_record.refusedTooOften = true;
             CommunicationError();
             return;
         }
@@ -557,6 +589,11 @@ void ModComm::mulWriteStep(qint16 s) {
     case step::kHandshake:
         if (m_state.MulWriteNo < 2 || m_state.WaitNextCount >= 2) {
             // The first radio, or a radio that answered after two silent time-outs.
+            if (m_record.waitingForNextRadio) {
+                m_record.startRadio();
+                m_record.waitingForNextRadio = false;
+                m_record.radioAnswered = true;
+            }
             ws = step::kWriteModelRead;
             SendReadAt(kFirstBlock, frames::kBlockLength);
         } else {
@@ -586,6 +623,13 @@ void ModComm::WaitTimer_Timer() {
     }
     runHandler([this] {
         m_waitTimer.setEnabled(false);
+        // What came back below the receive threshold (an echo with no answer behind
+        // it) raised no receive event; it still tells why nothing was recognised.
+        const QByteArray waiting = m_port.isOpen() ? m_port.takeInput() : QByteArray();
+        if (!waiting.isEmpty()) {
+            m_received.append(waiting);
+            noteArrival(waiting, true);
+        }
         if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
             m_state.WriteStep == step::kHandshake) {
             ++m_state.WaitNextCount;
@@ -597,6 +641,33 @@ void ModComm::WaitTimer_Timer() {
         }
         CommunicationError();
     });
+}
+
+// ---- The record of the line ----
+
+void ModComm::beginRecord(OpKind kind) {
+    m_record = LineRecord{};
+    m_record.kind = kind;
+    m_record.startedAt = m_clock.now();
+    m_recordStart = m_clock.steady();
+}
+
+qint64 ModComm::recordTime() const {
+    return (m_clock.steady() - m_recordStart).count();
+}
+
+void ModComm::noteArrival(const QByteArray& chunk, bool atTimeOut) {
+    m_record.anyBytes = true;
+    m_record.echoSeen = m_record.echoSeen || m_received.contains(m_lastRequest);
+    if (m_record.exchanges.empty()) {
+        return;
+    }
+    LineRecord::Exchange& exchange = m_record.exchanges.back();
+    const qsizetype room = LineRecord::kKeptBytesPerExchange - exchange.keptBytes;
+    if (room > 0) {
+        exchange.arrivals.push_back({recordTime(), chunk.left(room), atTimeOut});
+        exchange.keptBytes += exchange.arrivals.back().bytes.size();
+    }
 }
 
 // ---- Endings ----
@@ -641,6 +712,9 @@ void ModComm::WriteDone() {
     }
     m_state.WriteStep = step::kHandshake;
     m_state.WaitNextCount = 0;
+    m_record.startRadio();
+    m_record.waitingForNextRadio = true;
+    m_record.radioNumber = m_state.MulWriteNo;
     SendProgram();
     m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? kWaitNextChinese
                                                                            : kWaitNextEnglish);
@@ -648,7 +722,12 @@ void ModComm::WriteDone() {
 
 void ModComm::ModelError() {
     CloseCommPort();
-    inform(m_window.languageFlag() == kLanguageEnglish ? kModelErrorEnglish : kModelErrorChinese);
+    const qint16 language = m_window.languageFlag();
+    m_messages.inform(
+        language == kLanguageEnglish ? kModelErrorEnglish : kModelErrorChinese,
+        platform::MessageIcon::None,
+        ExplainModelError(m_record, m_data.image().bytes(kFirstBlock, layout::kModelWord.length),
+                          language));
 }
 
 void ModComm::CommunicationError() {
@@ -656,7 +735,8 @@ void ModComm::CommunicationError() {
     CloseCommPort();
     const OpKind kind = m_state.opKind;
     if (kind != OpKind::Idle) {
-        inform(kCommunicationError);
+        m_messages.inform(kCommunicationError, platform::MessageIcon::None,
+                          ExplainLineFailure(m_record, m_window.languageFlag()));
     }
     if (kind == OpKind::MulWrite) {
         (void)m_window.ShowStartMulWrite();

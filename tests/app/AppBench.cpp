@@ -60,8 +60,8 @@ Bench::Bench() {
 
 app::FrmMain& Bench::open(std::uint32_t lcid) {
     locale.lcid = lcid;
-    const app::FrmMainServices services{locale, calendar, *codePage, os,           portMap,
-                                        ini,    port,     waitTimer, refreshTimer, messages};
+    const app::FrmMainServices services{locale, calendar,  *codePage,    os,       portMap, ini,
+                                        port,   waitTimer, refreshTimer, messages, time};
     window = std::make_unique<app::FrmMain>(services);
     return *window;
 }

@@ -101,6 +101,7 @@ public:
     test::FakeTimer waitTimer{clock, std::chrono::milliseconds(500)};
     test::FakeTimer refreshTimer{clock, std::chrono::milliseconds(1000)};
     test::FakeMessageBoxes messages;
+    test::VirtualTime time{clock};
     test::FixedCalendar calendar{QDate(2026, 12, 7)};
     FakeLocale locale;
     FakeOsVersion os;

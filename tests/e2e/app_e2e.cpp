@@ -7,6 +7,7 @@
 #include "WrittenMemory.h"
 #include "app/FrmMain.h"
 #include "link/ModComm.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/IniProfileFile.h"
 #include "platform/LinuxSerialPortMap.h"
@@ -90,9 +91,10 @@ TEST(WindowOnPty, MultiWriteWritesThreeRadiosInARow) {
     platform::QtTimer waitTimer(kAnswerTimeout);
     platform::QtTimer refreshTimer(ModSetComm::kRefreshInterval);
     FakeMessageBoxes messages;
+    const platform::SystemClock clock;
     {
-        app::FrmMain window(
-            {locale, calendar, *codePage, os, map, ini, port, waitTimer, refreshTimer, messages});
+        app::FrmMain window({locale, calendar, *codePage, os, map, ini, port, waitTimer,
+                             refreshTimer, messages, clock});
         window.show();
         ASSERT_EQ(window.Combo2->currentText(), QStringLiteral("COM5"));
         window.SetText1Text(8, QStringLiteral("E2E-SERIES"));

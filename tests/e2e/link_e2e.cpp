@@ -1,11 +1,12 @@
 // A full read and write through QtSerialPort against tavrik-radio-sim on a
-// pseudo-terminal, and a device that disappears in the middle of a read.
+// pseudo-terminal, and what the operator is told when the line fails on a real port.
 
 #include "EventLoop.h"
 #include "FakeMessageBoxes.h"
 #include "FixedCalendar.h"
 #include "WrittenMemory.h"
 #include "link/ModComm.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
@@ -72,7 +73,7 @@ struct Rig {
     explicit Rig(QString device)
         : map(std::move(device)), port(map), codePage(platform::makeCodePage(28591)),
           data(*codePage, calendar), window(data),
-          comm(port, timer, boxes, data, window, [] { return qint16{1}; }) {
+          comm(port, timer, boxes, clock, data, window, [] { return qint16{1}; }) {
         data.LoadDefaults();
     }
 
@@ -80,6 +81,7 @@ struct Rig {
     platform::QtSerialPort port;
     platform::QtTimer timer{kAnswerTimeout};
     FakeMessageBoxes boxes;
+    platform::SystemClock clock;
     std::unique_ptr<platform::CodePage> codePage;
     FixedCalendar calendar{QDate(2026, 3, 5)};
     ModData data;
@@ -105,10 +107,12 @@ protected:
     }
 
     // Starts the simulator and returns the device path it prints first.
-    QString startSimulator() {
+    QString startSimulator(const QStringList& faults = {}) {
         m_sim.setProgram(QStringLiteral(TAVRIK_RADIO_SIM_PATH));
-        m_sim.setArguments({QStringLiteral("--memory"), m_memoryFile, QStringLiteral("--log"),
-                            m_dir.filePath(QStringLiteral("radio.log"))});
+        m_sim.setArguments(QStringList{QStringLiteral("--memory"), m_memoryFile,
+                                       QStringLiteral("--log"),
+                                       m_dir.filePath(QStringLiteral("radio.log"))} +
+                           faults);
         m_sim.start();
         if (!m_sim.waitForStarted(5000)) {
             return {};
@@ -169,30 +173,47 @@ TEST_F(LinkOnPty, ReadsAndWritesTheRadio) {
     EXPECT_EQ(text.count(": W 3B"), 7);
 }
 
-TEST_F(LinkOnPty, DeviceGoneMidReadEndsWithCommunicationError) {
-    const QString device = startSimulator();
-    ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
-
-    Rig rig(device);
-
-    rig.comm.StartRead();
-    ASSERT_TRUE(waitFor(
-        [&] { return rig.comm.state().ReadStep == 4 && rig.comm.state().BlockAddr >= 0x3B40; },
-        10000));
-    m_sim.kill(); // the cable is pulled
-    ASSERT_TRUE(m_sim.waitForFinished(5000));
-
-    ASSERT_TRUE(waitFor([&] { return !rig.boxes.shown().empty(); }, 10000));
-    EXPECT_EQ(rig.boxes.texts(), std::vector<QString>{"Communication Error!"});
-    EXPECT_EQ(rig.comm.state().opKind, OpKind::Idle);
-    EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.window.shown, 0);
-
-    // With the device gone, the next Read cannot open the port.
-    rig.boxes.clear();
-    rig.comm.StartRead();
-    EXPECT_EQ(rig.boxes.texts(), std::vector<QString>{"Cannot Open Communication Port."});
-    EXPECT_EQ(rig.comm.state().opKind, OpKind::Idle);
+// What the line showed on a real port points at the cause: a cable that does not
+// echo, a radio that never answers, an adapter pulled out part-way through a write.
+TEST_F(LinkOnPty, AFailureSaysWhatTheLineShowed) {
+    struct Case {
+        const char* name;
+        QStringList faults;
+        QString says;
+        QString written;
+    };
+    const std::vector<Case> cases = {
+        {"cable without echo",
+         {QStringLiteral("--no-echo")},
+         "never the echo of the request",
+         "was not written to"},
+        {"radio never answers",
+         {QStringLiteral("--silent-after"), QStringLiteral("0")},
+         "the radio never answered",
+         "was not written to"},
+        {"adapter pulled part-way",
+         {QStringLiteral("--vanish-after"), QStringLiteral("7")},
+         "The port was lost during the operation, at writing block 3B70 (4 of 7)",
+         "accepted 3 of the 7 blocks"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        const QString device = startSimulator(c.faults);
+        ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
+        Rig rig(device);
+        rig.comm.StartWrite();
+        ASSERT_TRUE(waitFor([&] { return !rig.boxes.shown().empty(); }, 10000));
+        const FakeMessageBoxes::Shown& box = rig.boxes.shown().front();
+        EXPECT_EQ(box.text, QStringLiteral("Communication Error!"));
+        EXPECT_TRUE(box.details.informative.contains(c.says))
+            << box.details.informative.toStdString();
+        EXPECT_TRUE(box.details.informative.contains(c.written));
+        EXPECT_TRUE(box.details.detailed.contains(QStringLiteral("Port: COM1 → ") + device));
+        EXPECT_EQ(rig.comm.state().opKind, OpKind::Idle);
+        EXPECT_FALSE(rig.port.isOpen());
+        EXPECT_EQ(rig.window.shown, 0);
+    }
 }
 
 } // namespace

@@ -101,7 +101,7 @@ struct LinkBench {
     explicit LinkBench(std::vector<radiosim::Memory> radios = {radiosim::DefaultMemory()},
                        const radiosim::SimOptions& options = pacedOptions())
         : sim(std::move(radios), options),
-          comm(port, timer, boxes, data, window, [] { return qint16{3}; }) {
+          comm(port, timer, boxes, time, data, window, [] { return qint16{3}; }) {
         data.LoadDefaults();
         port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             std::vector<Arrival> out;
@@ -172,6 +172,7 @@ struct LinkBench {
     FakeTimer timer{clock, std::chrono::milliseconds(500)};
     FakeSerialPort port{clock};
     FakeMessageBoxes boxes;
+    VirtualTime time{clock};
     Latin1CodePage codePage;
     FixedCalendar calendar{QDate(2026, 3, 5)};
     ModData data{codePage, calendar};

@@ -74,7 +74,9 @@ public:
 class RecordingMessageBoxes final : public platform::MessageBoxes {
 public:
     std::vector<std::pair<QString, platform::MessageIcon>> shown;
-    void inform(const QString& text, platform::MessageIcon icon) override {
+    using MessageBoxes::inform;
+    void inform(const QString& text, platform::MessageIcon icon,
+                const platform::MessageDetails&) override {
         shown.emplace_back(text, icon);
     }
     [[nodiscard]] bool askOkCancel(const QString& text, platform::MessageIcon icon) override {

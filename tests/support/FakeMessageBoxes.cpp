@@ -2,15 +2,16 @@
 
 namespace tavrik::test {
 
-void FakeMessageBoxes::inform(const QString& text, platform::MessageIcon icon) {
-    m_shown.push_back({text, icon, false});
+void FakeMessageBoxes::inform(const QString& text, platform::MessageIcon icon,
+                              const platform::MessageDetails& details) {
+    m_shown.push_back({text, icon, false, details});
     if (m_whileOpen) {
         m_whileOpen(m_shown.back());
     }
 }
 
 bool FakeMessageBoxes::askOkCancel(const QString& text, platform::MessageIcon icon) {
-    m_shown.push_back({text, icon, true});
+    m_shown.push_back({text, icon, true, {}});
     if (m_whileOpen) {
         m_whileOpen(m_shown.back());
     }

@@ -18,9 +18,12 @@ public:
         QString text;
         platform::MessageIcon icon;
         bool question;
+        platform::MessageDetails details;
     };
 
-    void inform(const QString& text, platform::MessageIcon icon) override;
+    using MessageBoxes::inform;
+    void inform(const QString& text, platform::MessageIcon icon,
+                const platform::MessageDetails& details) override;
     [[nodiscard]] bool askOkCancel(const QString& text, platform::MessageIcon icon) override;
 
     /// Answers for the next questions, in order (true for OK).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Clock.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -39,6 +41,22 @@ private:
     EventId m_next = 1;
     std::map<Key, std::function<void()>> m_events;
     std::map<EventId, Micros> m_times;
+};
+
+/// The program's clock on a VirtualClock: its steady time is the virtual time, and its
+/// date and time start at 2026-03-05 09:30:00.
+class VirtualTime final : public platform::Clock {
+public:
+    explicit VirtualTime(const VirtualClock& clock) : m_clock(clock) {}
+    [[nodiscard]] std::chrono::milliseconds steady() const override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(m_clock.now());
+    }
+    [[nodiscard]] QDateTime now() const override {
+        return QDateTime(QDate(2026, 3, 5), QTime(9, 30)).addMSecs(steady().count());
+    }
+
+private:
+    const VirtualClock& m_clock;
 };
 
 } // namespace tavrik::test

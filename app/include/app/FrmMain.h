@@ -10,6 +10,7 @@
 
 namespace tavrik {
 namespace platform {
+class Clock;
 class CodePage;
 class MessageBoxes;
 class OsVersion;
@@ -36,6 +37,7 @@ struct FrmMainServices {
     platform::Timer& waitTimer;    ///< 500 ms answer time-out
     platform::Timer& refreshTimer; ///< 1000 ms port list refresh
     platform::MessageBoxes& messages;
+    const platform::Clock& clock; ///< times the record of what the line showed
 };
 
 /// The main window: start-up and shutdown, the operation commands, multi-write

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LineRecord.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,6 +13,7 @@
 namespace tavrik {
 class ModData;
 namespace platform {
+class Clock;
 class SerialPort;
 class Timer;
 class MessageBoxes;
@@ -108,16 +111,19 @@ public:
     /// Time-outs counted while a multi-write waits for its next radio before it gives up.
     static constexpr qint32 kMaxWaitNextCount = 28800;
 
-    /// `comPort` gives the number of the chosen port each time the port is opened.
+    /// `comPort` gives the number of the chosen port each time the port is opened;
+    /// `clock` times the record of what the line showed.
     ModComm(platform::SerialPort& port, platform::Timer& waitTimer,
-            platform::MessageBoxes& messages, ModData& data, LinkWindow& window,
-            std::function<qint16()> comPort);
+            platform::MessageBoxes& messages, const platform::Clock& clock, ModData& data,
+            LinkWindow& window, std::function<qint16()> comPort);
     ~ModComm();
     ModComm(const ModComm&) = delete;
     ModComm& operator=(const ModComm&) = delete;
 
     [[nodiscard]] LinkState& state() { return m_state; }
     [[nodiscard]] const LinkState& state() const { return m_state; }
+    /// What the line showed during the operation in hand, or the last one.
+    [[nodiscard]] const LineRecord& record() const { return m_record; }
 
     /// Read and Write buttons: stop the time-out, set the kind and step, open the port,
     /// send the handshake. Ignored while a step runs (inside its message box).
@@ -198,14 +204,20 @@ private:
     void ModelError();
     void CommunicationError();
     void inform(const QString& text);
+    void beginRecord(OpKind kind);
+    [[nodiscard]] qint64 recordTime() const;
+    void noteArrival(const QByteArray& chunk, bool atTimeOut = false);
 
     platform::SerialPort& m_port;
     platform::Timer& m_waitTimer;
     platform::MessageBoxes& m_messages;
+    const platform::Clock& m_clock;
     ModData& m_data;
     LinkWindow& m_window;
     std::function<qint16()> m_comPort;
     LinkState m_state;
+    LineRecord m_record;
+    std::chrono::milliseconds m_recordStart{0};
 
     // The request last sent, sent again as it stands when the radio rejects it, and
     // everything that has come back since it was sent.

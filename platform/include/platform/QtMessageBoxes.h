@@ -16,7 +16,10 @@ public:
     /// The window the boxes belong to; boxes shown after it is gone have no parent.
     void setParent(QWidget* parent);
 
-    void inform(const QString& text, MessageIcon icon) override;
+    using MessageBoxes::inform;
+    /// The explanation is the box's informative text; the details sit behind its
+    /// "Show Details..." button.
+    void inform(const QString& text, MessageIcon icon, const MessageDetails& details) override;
     [[nodiscard]] bool askOkCancel(const QString& text, MessageIcon icon) override;
 
 private:

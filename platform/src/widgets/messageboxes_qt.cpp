@@ -25,9 +25,15 @@ void QtMessageBoxes::setParent(QWidget* parent) {
     m_parent = parent;
 }
 
-void QtMessageBoxes::inform(const QString& text, MessageIcon icon) {
+void QtMessageBoxes::inform(const QString& text, MessageIcon icon, const MessageDetails& details) {
     QMessageBox box(toQt(icon), QStringLiteral("VEL_TAVRIK_DovI"), text, QMessageBox::Ok,
                     m_parent.data());
+    if (!details.informative.isEmpty()) {
+        box.setInformativeText(details.informative);
+    }
+    if (!details.detailed.isEmpty()) {
+        box.setDetailedText(details.detailed);
+    }
     box.exec();
 }
 

@@ -231,14 +231,14 @@ QByteArray RadioSim::writeAnswer(Radio& radio, const QByteArray& frame) {
     const Faults& f = m_options.faults;
     if (faulty(radio) && f.rejectWrite > 0 && radio.writes >= f.rejectWrite &&
         radio.writes < f.rejectWrite + f.rejectWriteTimes) {
-        note(QStringLiteral("rejected"));
+        note(QStringLiteral("(rejected)"));
         return QByteArray(1, kReject);
     }
     const bool good = at(frame, 3) == kBlock && at(frame, 20) == frameSum(frame) &&
                       at(frame, 21) == 0x06 && address >= kMemoryBase &&
                       address <= kMemoryBase + 0xF0;
     if (!good) {
-        note(QStringLiteral("bad frame, rejected"));
+        note(QStringLiteral("(bad frame, rejected)"));
         return QByteArray(1, kReject);
     }
     for (int i = 0; i < kBlock; ++i) {
@@ -252,7 +252,7 @@ QByteArray RadioSim::endAnswer(Radio& radio, int index) {
     ++radio.ends;
     note(QStringLiteral("END"));
     if (faulty(radio) && radio.ends <= m_options.faults.rejectEnds) {
-        note(QStringLiteral("rejected"));
+        note(QStringLiteral("(rejected)"));
         return QByteArray(1, kReject);
     }
     radio.programming = false;

@@ -56,6 +56,9 @@ Faults (counts start at 1 and are per radio):
   --stray-before-echo N    a stray 06 on the line just before the echo of the Nth
                            request (every request on the line counted)
   --delay MS               every answer comes MS later
+  --vanish-after N         the device disappears (the program exits, the pseudo-
+                           terminal goes) when request N + 1 arrives, as an adapter
+                           pulled out after N requests
 
 Example:
   tavrik-radio-sim --memory /tmp/radio.bin --link /tmp/ttyTAVRIK --log /tmp/radio.log
@@ -232,6 +235,7 @@ int main(int argc, char** argv) {
     opt("other-block", "The block that answers it (hexadecimal, default 3B00).", "ADDR");
     opt("stray-before-echo", "Put a stray 06 on the line before the Nth request's echo.", "N");
     opt("delay", "Delay every answer by MS milliseconds.", "MS");
+    opt("vanish-after", "Disappear when request N + 1 arrives.", "N");
     opt("series", "Serve a series of N radios, one after another (default 1).", "N");
     opt("unplug-after", "A written radio leaves the line MS after its END (default 200).", "MS");
     opt("gap", "Silence between two radios of a series, in ms (default 1500).", "MS");
@@ -261,6 +265,7 @@ int main(int argc, char** argv) {
     options.faults.strayBeforeEcho = intOption(parser, QStringLiteral("stray-before-echo"), 0, ok);
     options.faults.answerDelay =
         std::chrono::milliseconds(intOption(parser, QStringLiteral("delay"), 0, ok));
+    const int vanishAfter = intOption(parser, QStringLiteral("vanish-after"), -1, ok);
     const int series = std::max(1, intOption(parser, QStringLiteral("series"), 1, ok));
     options.unplugAfter =
         std::chrono::milliseconds(intOption(parser, QStringLiteral("unplug-after"), 200, ok));
@@ -305,12 +310,17 @@ int main(int argc, char** argv) {
     RadioSim sim(std::move(memories), options);
     QElapsedTimer uptime;
     uptime.start();
-    sim.setRequestObserver([&log, &uptime, series](int radio, const QString& text) {
+    int requests = 0;
+    sim.setRequestObserver([&](int radio, const QString& text) {
         log << QStringLiteral("%1 ms").arg(uptime.elapsed(), 8);
         if (series > 1) {
             log << " radio " << (radio + 1);
         }
         log << ": " << text << Qt::endl;
+        if (!text.startsWith(QLatin1Char('(')) && vanishAfter >= 0 && ++requests > vanishAfter) {
+            log << "(the device vanishes)" << Qt::endl;
+            QCoreApplication::quit();
+        }
     });
     sim.setEndObserver([&sim, &log, &memoryBase, series](int radio) {
         if (memoryBase.isEmpty()) {

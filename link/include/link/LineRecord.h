@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <deque>
+#include <vector>
+
+namespace tavrik {
+
+enum class OpKind : qint16;
+
+/// What the line showed during an operation: enough to tell the operator why it
+/// failed, and, for a support request, the last requests and what came back for them.
+/// The link keeps it as a by-product; nothing in it steers the exchange.
+struct LineRecord {
+    /// Bytes that came back, and when (milliseconds since the operation started).
+    struct Arrival {
+        qint64 atMs = 0;
+        QByteArray bytes;
+        bool atTimeOut = false; ///< too few to be looked at; found waiting at the time-out
+    };
+    /// One request and what came back for it.
+    struct Exchange {
+        QByteArray request;
+        qint64 sentAtMs = 0;
+        bool sent = true; ///< false when the port refused to send it
+        std::vector<Arrival> arrivals;
+        qsizetype keptBytes = 0; ///< bytes held in arrivals
+    };
+    /// Requests kept for the details, and what is kept of what came back for each.
+    static constexpr std::size_t kKeptExchanges = 12;
+    static constexpr qsizetype kKeptBytesPerExchange = 256;
+
+    OpKind kind{};
+    int portNumber = 0;
+    QString device;
+    QDateTime startedAt;
+    qint32 radioNumber = 0; ///< the radio in hand of a multi-write (1 first)
+
+    // What the radio in hand did (a multi-write starts afresh with each radio):
+    bool anyBytes = false;      ///< some byte came back
+    bool echoSeen = false;      ///< the echo of a request came back whole
+    bool radioAnswered = false; ///< the radio gave an answer the link recognised
+    int blocksAccepted = 0;     ///< block writes the radio acknowledged
+    bool endAcknowledged = false;
+    bool refusedTooOften = false; ///< the radio rejected the same request every time
+    bool waitingForNextRadio = false;
+    bool portLost = false; ///< the port went away, or refused a request
+
+    std::deque<Exchange> exchanges;
+
+    /// Forgets what the radio in hand did (a multi-write's next radio).
+    void startRadio() {
+        anyBytes = echoSeen = radioAnswered = endAcknowledged = refusedTooOften = false;
+        blocksAccepted = 0;
+    }
+};
+
+} // namespace tavrik
