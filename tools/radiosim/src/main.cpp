@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QTextStream>
 #include <QTimer>
 
@@ -31,7 +32,12 @@ using tavrik::radiosim::SimOptions;
 
 const char kHelp[] = R"(Serves a simulated TAVRIK radio, behind a programming cable that echoes
 every request byte, on a pseudo-terminal. The first line on standard output is the
-device path to open (at 9600 8N1). Runs until SIGINT or SIGTERM.
+device path to open. Runs until SIGINT or SIGTERM.
+
+Line settings: the radio answers only while the program on the other side has set
+9600 baud, 8 data bits, no parity, 1 stop bit and no flow control; otherwise the
+cable still echoes, the radio stays silent and the log says what is wrong. The
+pseudo-terminal starts at other settings, so a program must set them itself.
 
 Memory: each radio's 256 bytes (address 0x3B00 first) are loaded from the memory
 file, which is created with a default image when it does not exist, and written back
@@ -78,7 +84,7 @@ QString memoryPath(const QString& base, int radio, int count) {
 
 class PtyServer {
 public:
-    PtyServer(RadioSim& sim, QTextStream& log) : m_sim(sim), m_log(log) {}
+    PtyServer(RadioSim& sim, QTextStream& log, bool echo) : m_sim(sim), m_log(log), m_echo(echo) {}
     ~PtyServer() {
         if (m_slave >= 0) {
             ::close(m_slave);
@@ -109,11 +115,16 @@ public:
             *error = QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
+        // Start from line settings the radio does not speak (1200 baud, 7 data bits,
+        // even parity, 2 stop bits, hardware flow control): only a program that sets
+        // 9600 8N1 without flow control itself is answered.
         termios tio{};
         if (::tcgetattr(m_slave, &tio) == 0) {
             ::cfmakeraw(&tio);
-            ::cfsetispeed(&tio, B9600);
-            ::cfsetospeed(&tio, B9600);
+            ::cfsetispeed(&tio, B1200);
+            ::cfsetospeed(&tio, B1200);
+            tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+            tio.c_iflag |= IXON | IXOFF;
             ::tcsetattr(m_slave, TCSANOW, &tio);
         }
         m_clock.start();
@@ -130,12 +141,49 @@ public:
 private:
     Micros now() const { return Micros(m_clock.nsecsElapsed() / 1000); }
 
+    // What is wrong with the line settings the program set on its side of the
+    // pseudo-terminal, as the radio would hear it; empty when they are 9600 baud, 8 data
+    // bits, no parity, 1 stop bit and no flow control.
+    QString lineFault() const {
+        termios tio{};
+        if (::tcgetattr(m_slave, &tio) != 0) {
+            return QStringLiteral("line settings unreadable");
+        }
+        QStringList wrong;
+        if (::cfgetispeed(&tio) != B9600 || ::cfgetospeed(&tio) != B9600) {
+            wrong << QStringLiteral("not 9600 baud");
+        }
+        if ((tio.c_cflag & CSIZE) != CS8) {
+            wrong << QStringLiteral("not 8 data bits");
+        }
+        if ((tio.c_cflag & PARENB) != 0) {
+            wrong << QStringLiteral("parity on");
+        }
+        if ((tio.c_cflag & CSTOPB) != 0) {
+            wrong << QStringLiteral("2 stop bits");
+        }
+        if ((tio.c_cflag & CRTSCTS) != 0 || (tio.c_iflag & (IXON | IXOFF)) != 0) {
+            wrong << QStringLiteral("flow control on");
+        }
+        return wrong.join(QStringLiteral(", "));
+    }
+
     void readAll() {
         char buffer[512];
         for (;;) {
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);
             if (n > 0) {
-                for (Output& o : m_sim.receive(QByteArray(buffer, static_cast<int>(n)), now())) {
+                const QByteArray bytes(buffer, static_cast<int>(n));
+                const QString fault = lineFault();
+                if (!fault.isEmpty()) {
+                    // The cable still echoes; the radio hears noise and says nothing.
+                    m_log << QStringLiteral("(not answered: %1)").arg(fault) << Qt::endl;
+                    if (m_echo) {
+                        m_queue.push_back({now(), bytes});
+                    }
+                    continue;
+                }
+                for (Output& o : m_sim.receive(bytes, now())) {
                     m_queue.push_back(std::move(o));
                 }
                 continue;
@@ -178,6 +226,7 @@ private:
 
     RadioSim& m_sim;
     QTextStream& m_log;
+    bool m_echo = true;
     QObject m_context;
     QSocketNotifier* m_reader = nullptr;
     QTimer m_sender;
@@ -346,7 +395,7 @@ int main(int argc, char** argv) {
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
                      [] { QCoreApplication::quit(); });
 
-    PtyServer server(sim, log);
+    PtyServer server(sim, log, options.echo);
     QString error;
     if (!server.open(&error)) {
         std::fprintf(stderr, "pseudo-terminal: %s\n", qPrintable(error));
