@@ -26,6 +26,9 @@
 namespace tavrik::app {
 namespace {
 
+// A QLineEdit's largest character limit: none that matters.
+constexpr int kNoBoxLimit = 32767;
+
 // Text with trailing spaces removed; leading spaces stay.
 QString rightTrimmed(const QString& text) {
     qsizetype end = text.size();
@@ -123,6 +126,11 @@ void FrmMain::connectControls() {
         if (edit != nullptr && IsFilteredField(index)) {
             // Typed characters pass the key filter; an input method would bypass it.
             edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+            // The box's own limit would cut a paste before it is cleaned (four Chinese
+            // characters ahead of "ABCD" would fill the password): the field applies
+            // its limit itself, after cleaning.
+            m_fieldLimit[static_cast<std::size_t>(index)] = edit->maxLength();
+            edit->setMaxLength(kNoBoxLimit);
             connect(edit, &QLineEdit::textEdited, this, [this, index] { cleanEditedText(index); });
         }
     }
@@ -163,16 +171,13 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
 void FrmMain::cleanEditedText(int index) {
     QLineEdit* edit = Text1Line(index);
     const QString text = edit->text();
-    const QString cleaned = CleanText1(index, text);
-    if (cleaned == text) {
+    const EditedText cleaned = CleanEditedText1(index, text, edit->cursorPosition(),
+                                                m_fieldLimit[static_cast<std::size_t>(index)]);
+    if (cleaned.text == text) {
         return;
     }
-    // Keep the caret where it was, less the characters dropped before it.
-    const int caret = edit->cursorPosition();
-    const int droppedBefore =
-        static_cast<int>(text.left(caret).size() - CleanText1(index, text.left(caret)).size());
-    edit->setText(cleaned);
-    edit->setCursorPosition(caret - droppedBefore);
+    edit->setText(cleaned.text);
+    edit->setCursorPosition(cleaned.caret);
 }
 
 // ---- Start-up and shutdown ----------------------------------------------------

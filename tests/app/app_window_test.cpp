@@ -120,24 +120,33 @@ TEST(KeyFilter, LeavesOnlyWhatTheFieldAccepts) {
     }
 }
 
-TEST(KeyFilter, PasteAndInputMethodAreCleanedAsTypingWouldHaveBeen) {
+TEST(KeyFilter, PasteAndInputMethodAreCleanedAsTypingWouldHaveBeenThenCut) {
     const struct {
         int index;
+        const char* before; // the caret stands at its start
         const char* arriving;
         const char* kept;
-    } rows[] = {
-        {1, "SN-12 34é", "SN1234"}, {12, "中#1\t", "#1"}, {0, "a b", "a b"}, {8, "中-1", "中-1"}};
+    } rows[] = {{1, "", "SN-12 34é", "SN1234"},
+                {12, "", "中#1\t", "#1"},
+                {0, "", "a b", "a b"},
+                {8, "", "中-1", "中-1"},
+                {12, "", "中中中中ABCD", "ABCD"}, // cleaned first, then cut to four
+                {12, "XY", "中ABCD", "ABXY"}};    // the cut takes what arrived
     Bench bench;
     app::FrmMain& w = bench.open();
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.index);
+        SCOPED_TRACE(&row - rows);
         QLineEdit* box = w.Text1Line(row.index);
         box->setEnabled(true);
-        box->clear();
+        const auto reset = [&] {
+            box->setText(QString::fromUtf8(row.before));
+            box->setCursorPosition(0);
+        };
+        reset();
         QGuiApplication::clipboard()->setText(QString::fromUtf8(row.arriving));
         box->paste(); // what the context menu's Paste does
         EXPECT_EQ(box->text(), QString::fromUtf8(row.kept));
-        box->clear();
+        reset();
         QInputMethodEvent commit;
         commit.setCommitString(QString::fromUtf8(row.arriving));
         QApplication::sendEvent(box, &commit);
