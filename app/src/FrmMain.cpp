@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -163,7 +164,14 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     } else if (event->type() == QEvent::FocusIn) {
-        Text1_GotFocus(index);
+        // The focus coming back from the field's own context menu, or with the window's
+        // re-activation, is no arrival: the caret stays where the operator left it, so a
+        // Paste inserts there and the next key wipes nothing.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::MouseFocusReason || reason == Qt::OtherFocusReason) {
+            Text1_GotFocus(index);
+        }
     }
     return ui::FrmMainForm::eventFilter(watched, event);
 }

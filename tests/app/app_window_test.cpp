@@ -154,21 +154,27 @@ TEST(KeyFilter, PasteAndInputMethodAreCleanedAsTypingWouldHaveBeenThenCut) {
     }
 }
 
-TEST(FocusRule, AnEmptyMaintenanceDateIsDatedAndEveryFieldSelectedWhole) {
+TEST(FocusRule, AnEmptyMaintenanceDateIsDatedAndAFieldSelectedWholeWhenTheFocusArrives) {
     Bench bench;
     app::FrmMain& w = bench.open();
-    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
-    const auto focus = [&](int index, const QString& text) {
+    const auto focus = [&](int index, const QString& text, Qt::FocusReason reason) {
         w.Text1[index]->setEnabled(true);
         w.SetText1Text(index, text);
+        w.Text1Line(index)->setCursorPosition(1);
+        QFocusEvent focusIn(QEvent::FocusIn, reason);
         QApplication::sendEvent(w.Text1[index], &focusIn);
         return w.Text1Line(index)->selectedText();
     };
-    EXPECT_EQ(focus(3, QString()), QStringLiteral("2026/12/7"));
+    EXPECT_EQ(focus(3, QString(), Qt::TabFocusReason), QStringLiteral("2026/12/7"));
     EXPECT_EQ(w.Text1Text(3), QStringLiteral("2026/12/7"));
-    EXPECT_EQ(focus(3, QStringLiteral("repaired")), QStringLiteral("repaired"));
-    EXPECT_EQ(focus(9, QString()), QString()); // any other empty field stays empty
-    EXPECT_EQ(focus(8, QStringLiteral("dealer")), QStringLiteral("dealer"));
+    EXPECT_EQ(focus(3, QStringLiteral("repaired"), Qt::TabFocusReason), QStringLiteral("repaired"));
+    EXPECT_EQ(focus(9, QString(), Qt::TabFocusReason), QString()); // others stay empty
+    EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::MouseFocusReason), QStringLiteral("dealer"));
+    EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::OtherFocusReason), QStringLiteral("dealer"));
+    // The focus given back by the field's own context menu or by the window's
+    // re-activation leaves the caret alone: a Paste inserts there, a key wipes nothing.
+    EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::PopupFocusReason), QString());
+    EXPECT_EQ(focus(12, QStringLiteral("1234"), Qt::ActiveWindowFocusReason), QString());
 }
 
 TEST(Keyboard, TabCyclesEnterMovesOnFromAFilteredFieldOnlyAndAltXCloses) {
