@@ -135,6 +135,12 @@ void FrmMain::connectControls() {
             connect(edit, &QLineEdit::textEdited, this, [this, index] { cleanEditedText(index); });
         }
     }
+    // A drop-down changes by the wheel only while it has the focus, and the wheel
+    // does not give it the focus: scrolling over the window changes no port or band.
+    for (QComboBox* list : {Combo1[0], Combo1[1], Combo2}) {
+        list->setFocusPolicy(Qt::StrongFocus);
+        list->installEventFilter(this);
+    }
 
     auto* panelShortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+M")), this);
     connect(panelShortcut, &QShortcut::activated, this, &FrmMain::ToggleMulWritePanel);
@@ -150,6 +156,12 @@ int FrmMain::text1Index(const QObject* control) const {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        const auto* list = qobject_cast<const QComboBox*>(watched);
+        if (list != nullptr && !list->hasFocus()) {
+            return true;
+        }
+    }
     const int index = text1Index(watched);
     if (index < 0) {
         return ui::FrmMainForm::eventFilter(watched, event);

@@ -1,8 +1,10 @@
-// Start-up, the port list modes, the focus cycle, the key filter, the focus rules and closing.
+// Start-up, the port list modes, the focus cycle, the key filter, the focus rules, the wheel
+// over the drop-downs and closing.
 #include "AppBench.h"
 
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QWheelEvent>
 
 namespace tavrik::apptest {
 namespace {
@@ -175,6 +177,32 @@ TEST(FocusRule, AnEmptyMaintenanceDateIsDatedAndAFieldSelectedWholeWhenTheFocusA
     // re-activation leaves the caret alone: a Paste inserts there, a key wipes nothing.
     EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::PopupFocusReason), QString());
     EXPECT_EQ(focus(12, QStringLiteral("1234"), Qt::ActiveWindowFocusReason), QString());
+}
+
+TEST(Wheel, ChangesADropDownOnlyWhileItHasTheFocus) {
+    Bench bench;
+    bench.portMap.ports.push_back({QStringLiteral("COM4"), QStringLiteral("/dev/ttyUSB1")});
+    app::FrmMain& w = bench.open();
+    bench.activate();
+    const auto wheelDown = [](QWidget* list) {
+        QWheelEvent notch(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &notch);
+    };
+    w.Command1->setFocus();
+    for (QComboBox* list : {w.Combo1[1], w.Combo2}) {
+        // A list that takes the focus by the wheel would have it before the wheel acts.
+        EXPECT_NE(list->focusPolicy(), Qt::WheelFocus);
+        wheelDown(list);
+        EXPECT_EQ(list->currentIndex(), 0);
+    }
+    EXPECT_EQ(bench.ini.values.value(QStringLiteral("language/comPort")), QStringLiteral("3"));
+    for (QComboBox* list : {w.Combo1[1], w.Combo2}) {
+        list->setFocus(Qt::TabFocusReason);
+        wheelDown(list);
+        EXPECT_EQ(list->currentIndex(), 1);
+    }
+    EXPECT_EQ(bench.ini.values.value(QStringLiteral("language/comPort")), QStringLiteral("4"));
 }
 
 TEST(Keyboard, TabCyclesEnterMovesOnFromAFilteredFieldOnlyAndAltXCloses) {
