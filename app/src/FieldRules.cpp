@@ -1,5 +1,7 @@
 #include "app/FieldRules.h"
 
+#include <algorithm>
+
 namespace tavrik::app {
 namespace {
 
@@ -52,6 +54,17 @@ QString CleanText1(int index, const QString& text) {
         }
     }
     return cleaned;
+}
+
+EditedText CleanEditedText1(int index, const QString& text, int caret, int limit) {
+    QString head = CleanText1(index, text.left(caret));
+    QString tail = CleanText1(index, text.mid(caret));
+    const qsizetype overflow = head.size() + tail.size() - limit;
+    if (overflow > 0) {
+        head.chop(std::min(overflow, head.size()));
+        tail.truncate(std::max<qsizetype>(0, limit - head.size()));
+    }
+    return {head + tail, static_cast<int>(head.size())};
 }
 
 std::optional<qint32> ParseRadioCount(const QString& text) {

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -25,6 +26,9 @@
 
 namespace tavrik::app {
 namespace {
+
+// A QLineEdit's largest character limit: none that matters.
+constexpr int kNoBoxLimit = 32767;
 
 // Text with trailing spaces removed; leading spaces stay.
 QString rightTrimmed(const QString& text) {
@@ -129,8 +133,19 @@ void FrmMain::connectControls() {
         if (edit != nullptr && IsFilteredField(index)) {
             // Typed characters pass the key filter; an input method would bypass it.
             edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+            // The box's own limit would cut a paste before it is cleaned (four Chinese
+            // characters ahead of "ABCD" would fill the password): the field applies
+            // its limit itself, after cleaning.
+            m_fieldLimit[static_cast<std::size_t>(index)] = edit->maxLength();
+            edit->setMaxLength(kNoBoxLimit);
             connect(edit, &QLineEdit::textEdited, this, [this, index] { cleanEditedText(index); });
         }
+    }
+    // A drop-down changes by the wheel only while it has the focus, and the wheel
+    // does not give it the focus: scrolling over the window changes no port or band.
+    for (QComboBox* list : {Combo1[0], Combo1[1], Combo2}) {
+        list->setFocusPolicy(Qt::StrongFocus);
+        list->installEventFilter(this);
     }
 
     auto* panelShortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+M")), this);
@@ -147,6 +162,12 @@ int FrmMain::text1Index(const QObject* control) const {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        const auto* list = qobject_cast<const QComboBox*>(watched);
+        if (list != nullptr && !list->hasFocus()) {
+            return true;
+        }
+    }
     const int index = text1Index(watched);
     if (index < 0) {
         return ui::FrmMainForm::eventFilter(watched, event);
@@ -161,7 +182,14 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     } else if (event->type() == QEvent::FocusIn) {
-        Text1_GotFocus(index);
+        // The focus coming back from the field's own context menu, or with the window's
+        // re-activation, is no arrival: the caret stays where the operator left it, so a
+        // Paste inserts there and the next key wipes nothing.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::MouseFocusReason || reason == Qt::OtherFocusReason) {
+            Text1_GotFocus(index);
+        }
     }
     return ui::FrmMainForm::eventFilter(watched, event);
 }
@@ -169,16 +197,13 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
 void FrmMain::cleanEditedText(int index) {
     QLineEdit* edit = Text1Line(index);
     const QString text = edit->text();
-    const QString cleaned = CleanText1(index, text);
-    if (cleaned == text) {
+    const EditedText cleaned = CleanEditedText1(index, text, edit->cursorPosition(),
+                                                m_fieldLimit[static_cast<std::size_t>(index)]);
+    if (cleaned.text == text) {
         return;
     }
-    // Keep the caret where it was, less the characters dropped before it.
-    const int caret = edit->cursorPosition();
-    const int droppedBefore =
-        static_cast<int>(text.left(caret).size() - CleanText1(index, text.left(caret)).size());
-    edit->setText(cleaned);
-    edit->setCursorPosition(caret - droppedBefore);
+    edit->setText(cleaned.text);
+    edit->setCursorPosition(cleaned.caret);
 }
 
 // ---- Start-up and shutdown ----------------------------------------------------

@@ -1,6 +1,7 @@
 #include "platform/IniProfileFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <optional>
@@ -18,15 +19,19 @@ struct Line {
     qsizetype next;
 };
 
+// LF, CRLF and a lone CR each end a line (a CRLF file cut short ends in a lone CR).
 std::vector<Line> splitLines(const QByteArray& bytes) {
     std::vector<Line> lines;
+    const qsizetype size = bytes.size();
     qsizetype begin = 0;
-    while (begin < bytes.size()) {
-        qsizetype newline = bytes.indexOf('\n', begin);
-        const qsizetype next = newline < 0 ? bytes.size() : newline + 1;
-        qsizetype end = newline < 0 ? bytes.size() : newline;
-        if (end > begin && bytes.at(end - 1) == '\r') {
-            --end;
+    while (begin < size) {
+        qsizetype end = begin;
+        while (end < size && bytes.at(end) != '\n' && bytes.at(end) != '\r') {
+            ++end;
+        }
+        qsizetype next = end;
+        if (next < size) {
+            next += bytes.at(next) == '\r' && next + 1 < size && bytes.at(next + 1) == '\n' ? 2 : 1;
         }
         lines.push_back({begin, end, next});
         begin = next;
@@ -103,13 +108,10 @@ QString unquoted(const QString& value) {
     return value;
 }
 
-QByteArray lineBreakOf(const QByteArray& bytes) {
-    const qsizetype newline = bytes.indexOf('\n');
-    if (newline > 0 && bytes.at(newline - 1) == '\r') {
-        return QByteArrayLiteral("\r\n");
-    }
-    if (newline >= 0) {
-        return QByteArrayLiteral("\n");
+/// The break that ends the file's first line; the system's own for a file without one.
+QByteArray lineBreakOf(const QByteArray& bytes, const std::vector<Line>& lines) {
+    if (!lines.empty() && lines.front().next > lines.front().end) {
+        return bytes.mid(lines.front().end, lines.front().next - lines.front().end);
     }
 #ifdef Q_OS_WIN
     return QByteArrayLiteral("\r\n");
@@ -130,13 +132,37 @@ QString settingsFilePath(const QString& folder) {
 
 IniProfileFile::IniProfileFile(QString path) : m_path(std::move(path)) {}
 
+IniProfileFile::Contents IniProfileFile::load() const {
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink()) {
+        return {Contents::Kind::Missing, {}};
+    }
+    // Opening a FIFO would wait for a writer, and a device such as /dev/zero never
+    // ends: only a regular file of sane size is opened at all.
+    if (!info.isFile() || info.size() > kMaxFileBytes) {
+        return {Contents::Kind::Unusable, {}};
+    }
+    const Stamp stamp{info.size(), info.lastModified(), info.metadataChangeTime()};
+    if (m_seen && m_seen->first == stamp) {
+        return {Contents::Kind::File, m_seen->second};
+    }
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential()) {
+        return {Contents::Kind::Unusable, {}};
+    }
+    // Never more than the limit, even if the file grew or was swapped since it was looked at.
+    QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileBytes) {
+        return {Contents::Kind::Unusable, {}};
+    }
+    m_seen.emplace(stamp, bytes);
+    return {Contents::Kind::File, std::move(bytes)};
+}
+
 QString IniProfileFile::read(const QString& section, const QString& key,
                              const QString& fallback) const {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return fallback;
-    }
-    const QByteArray bytes = file.readAll();
+    const Contents contents = load();
+    const QByteArray& bytes = contents.bytes;
     const auto lines = splitLines(bytes);
     const Found found = find(bytes, lines, section, key);
     if (!found.key) {
@@ -151,21 +177,17 @@ bool IniProfileFile::write(const QString& section, const QString& key, const QSt
         section.contains(u']') || key.contains(u'=') || key.trimmed().isEmpty()) {
         return false;
     }
-    QByteArray bytes;
-    QFile existing(m_path);
-    const bool exists = existing.exists();
-    if (exists) {
-        // A file that cannot be read must not be replaced by one that lacks its lines.
-        if (!existing.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        bytes = existing.readAll();
-        existing.close();
+    const Contents contents = load();
+    // A file that cannot be read must not be replaced by one that lacks its lines, and
+    // nothing is written through a link to a device or into a FIFO.
+    if (contents.kind == Contents::Kind::Unusable) {
+        return false;
     }
-    const QByteArray original = bytes;
-    const QByteArray eol = lineBreakOf(bytes);
-    const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
+    const bool exists = contents.kind == Contents::Kind::File;
+    QByteArray bytes = contents.bytes;
     const auto lines = splitLines(bytes);
+    const QByteArray eol = lineBreakOf(bytes, lines);
+    const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
     const Found found = find(bytes, lines, section, key);
 
     if (found.key) {
@@ -176,12 +198,12 @@ bool IniProfileFile::write(const QString& section, const QString& key, const QSt
         const bool broken = last.next > last.end;
         bytes.insert(last.next, broken ? keyLine + eol : eol + keyLine + eol);
     } else {
-        if (!bytes.isEmpty() && !bytes.endsWith('\n')) {
+        if (!lines.empty() && lines.back().next == lines.back().end) {
             bytes.append(eol);
         }
         bytes.append('[' + section.toUtf8() + ']' + eol + keyLine + eol);
     }
-    if (exists && bytes == original) {
+    if (exists && bytes == contents.bytes) {
         return true;
     }
 
@@ -194,7 +216,13 @@ bool IniProfileFile::write(const QString& section, const QString& key, const QSt
     if (file.write(bytes) != bytes.size()) {
         return false; // the old file stays as it was
     }
-    return file.commit();
+    if (!file.commit()) {
+        return false;
+    }
+    const QFileInfo info(m_path);
+    m_seen.emplace(Stamp{info.size(), info.lastModified(), info.metadataChangeTime()},
+                   std::move(bytes));
+    return true;
 }
 
 } // namespace tavrik::platform

@@ -81,6 +81,7 @@ void ModData::LoadDefaults() {
     s.LcdFirmwareVersion = QStringLiteral("V1.00");
     s.AreaCode.clear();
     s.ModelName = QLatin1String(kModelWord);
+    m_passwordAsRead.reset();
 }
 
 QChar ModData::charFromByte(std::uint8_t byte) const {
@@ -153,6 +154,8 @@ void ModData::ParseImage() {
     s.UserCode = charBytesText(kUserCode.address, kUserCode.length);
     s.AreaCode = charBytesText(kAreaCode.address, kAreaCode.length);
     s.ProgramPassword = charBytesText(kProgramPassword.address, kProgramPassword.length);
+    m_passwordAsRead = CharBytesAsRead{
+        m_image.bytes(kProgramPassword.address, kProgramPassword.length), s.ProgramPassword.text()};
 
     const auto field = [this](const ImageField& f) { return codePageText(f.address, f.length); };
     s.SerialNumber = field(kSerialNumber);
@@ -188,7 +191,15 @@ void ModData::BuildWriteImage() {
     }
     m_image.set(kFlags.address, flags);
 
-    PutCharBytes(kProgramPassword.address, s.ProgramPassword.text(), kProgramPassword.length);
+    // A byte that is no character of its own in the code page (a lone lead byte of
+    // code page 936) reads as U+FFFD and would be stored back as '?', and bytes after
+    // the password's end would become zeros: a password nobody changed since the Read
+    // goes back as the bytes that Read found.
+    if (m_passwordAsRead && s.ProgramPassword.text() == m_passwordAsRead->text) {
+        m_image.setBytes(kProgramPassword.address, m_passwordAsRead->bytes);
+    } else {
+        PutCharBytes(kProgramPassword.address, s.ProgramPassword.text(), kProgramPassword.length);
+    }
     PutAnsiBytes(kDealerCode.address, s.DealerCode.text(), kDealerCode.length);
     PutAnsiBytes(kStockDate.address, s.StockDate.text(), kStockDate.length);
     PutAnsiBytes(kSellDate.address, s.SellDate.text(), kSellDate.length);

@@ -176,6 +176,34 @@ TEST(ReadThenWrite, ShowsTheRadiosValuesAndWritesExactlyTheWindowsDealerFields) 
     EXPECT_FALSE(bench.port.isOpen());
 }
 
+TEST(ReadThenWrite, NothingEditedWritesBackEveryByteOfTheCharacterFieldsAsRead) {
+    const struct {
+        int codePage;
+        const char* bytes; // the user code, password and area code at 0x14..0x1F
+    } rows[] = {
+        {936, "55 E9 80 5A  41 E9 42 43  E9 31 00 7F"},  // lone lead bytes read as U+FFFD
+        {1252, "55 53 52 31  41 42 00 7F  81 8D 8F 90"}, // a byte after the end; undefined ones
+        {936, "FF FF FF FF  FF FF FF FF  FF FF FF FF"},  // erased
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        Bench bench;
+        bench.codePage = platform::makeCodePage(row.codePage);
+        radiosim::Memory radio = KnownRadio();
+        const QByteArray fields = QByteArray::fromHex(row.bytes);
+        std::copy(fields.begin(), fields.end(), radio.begin() + 0x14);
+        bench.attachRadios({radio});
+        bench.open();
+        bench.window->Command1_Click();
+        ASSERT_TRUE(bench.runUntilMessage());
+        bench.window->Command2_Click();
+        ASSERT_TRUE(bench.runUntilMessage());
+        EXPECT_EQ(bench.messageTexts(), (std::vector<QString>{QStringLiteral("Read Complete!"),
+                                                              QStringLiteral("Write Complete!")}));
+        EXPECT_EQ(bench.radio->memory(0), radio);
+    }
+}
+
 TEST(ReadThenWrite, ABandTheListDoesNotHoldShowsNoSelectionAndIsWrittenBackUnasked) {
     Bench bench;
     radiosim::Memory radio = KnownRadio();

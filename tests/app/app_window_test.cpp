@@ -1,8 +1,10 @@
-// Start-up, the port list modes, the focus cycle, the key filter, the focus rules and closing.
+// Start-up, the port list modes, the focus cycle, the key filter, the focus rules, the wheel
+// over the drop-downs and closing.
 #include "AppBench.h"
 
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QWheelEvent>
 
 namespace tavrik::apptest {
 namespace {
@@ -120,24 +122,33 @@ TEST(KeyFilter, LeavesOnlyWhatTheFieldAccepts) {
     }
 }
 
-TEST(KeyFilter, PasteAndInputMethodAreCleanedAsTypingWouldHaveBeen) {
+TEST(KeyFilter, PasteAndInputMethodAreCleanedAsTypingWouldHaveBeenThenCut) {
     const struct {
         int index;
+        const char* before; // the caret stands at its start
         const char* arriving;
         const char* kept;
-    } rows[] = {
-        {1, "SN-12 34é", "SN1234"}, {12, "中#1\t", "#1"}, {0, "a b", "a b"}, {8, "中-1", "中-1"}};
+    } rows[] = {{1, "", "SN-12 34é", "SN1234"},
+                {12, "", "中#1\t", "#1"},
+                {0, "", "a b", "a b"},
+                {8, "", "中-1", "中-1"},
+                {12, "", "中中中中ABCD", "ABCD"}, // cleaned first, then cut to four
+                {12, "XY", "中ABCD", "ABXY"}};    // the cut takes what arrived
     Bench bench;
     app::FrmMain& w = bench.open();
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.index);
+        SCOPED_TRACE(&row - rows);
         QLineEdit* box = w.Text1Line(row.index);
         box->setEnabled(true);
-        box->clear();
+        const auto reset = [&] {
+            box->setText(QString::fromUtf8(row.before));
+            box->setCursorPosition(0);
+        };
+        reset();
         QGuiApplication::clipboard()->setText(QString::fromUtf8(row.arriving));
         box->paste(); // what the context menu's Paste does
         EXPECT_EQ(box->text(), QString::fromUtf8(row.kept));
-        box->clear();
+        reset();
         QInputMethodEvent commit;
         commit.setCommitString(QString::fromUtf8(row.arriving));
         QApplication::sendEvent(box, &commit);
@@ -145,21 +156,53 @@ TEST(KeyFilter, PasteAndInputMethodAreCleanedAsTypingWouldHaveBeen) {
     }
 }
 
-TEST(FocusRule, AnEmptyMaintenanceDateIsDatedAndEveryFieldSelectedWhole) {
+TEST(FocusRule, AnEmptyMaintenanceDateIsDatedAndAFieldSelectedWholeWhenTheFocusArrives) {
     Bench bench;
     app::FrmMain& w = bench.open();
-    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
-    const auto focus = [&](int index, const QString& text) {
+    const auto focus = [&](int index, const QString& text, Qt::FocusReason reason) {
         w.Text1[index]->setEnabled(true);
         w.SetText1Text(index, text);
+        w.Text1Line(index)->setCursorPosition(1);
+        QFocusEvent focusIn(QEvent::FocusIn, reason);
         QApplication::sendEvent(w.Text1[index], &focusIn);
         return w.Text1Line(index)->selectedText();
     };
-    EXPECT_EQ(focus(3, QString()), QStringLiteral("2026/12/7"));
+    EXPECT_EQ(focus(3, QString(), Qt::TabFocusReason), QStringLiteral("2026/12/7"));
     EXPECT_EQ(w.Text1Text(3), QStringLiteral("2026/12/7"));
-    EXPECT_EQ(focus(3, QStringLiteral("repaired")), QStringLiteral("repaired"));
-    EXPECT_EQ(focus(9, QString()), QString()); // any other empty field stays empty
-    EXPECT_EQ(focus(8, QStringLiteral("dealer")), QStringLiteral("dealer"));
+    EXPECT_EQ(focus(3, QStringLiteral("repaired"), Qt::TabFocusReason), QStringLiteral("repaired"));
+    EXPECT_EQ(focus(9, QString(), Qt::TabFocusReason), QString()); // others stay empty
+    EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::MouseFocusReason), QStringLiteral("dealer"));
+    EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::OtherFocusReason), QStringLiteral("dealer"));
+    // The focus given back by the field's own context menu or by the window's
+    // re-activation leaves the caret alone: a Paste inserts there, a key wipes nothing.
+    EXPECT_EQ(focus(8, QStringLiteral("dealer"), Qt::PopupFocusReason), QString());
+    EXPECT_EQ(focus(12, QStringLiteral("1234"), Qt::ActiveWindowFocusReason), QString());
+}
+
+TEST(Wheel, ChangesADropDownOnlyWhileItHasTheFocus) {
+    Bench bench;
+    bench.portMap.ports.push_back({QStringLiteral("COM4"), QStringLiteral("/dev/ttyUSB1")});
+    app::FrmMain& w = bench.open();
+    bench.activate();
+    const auto wheelDown = [](QWidget* list) {
+        QWheelEvent notch(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &notch);
+    };
+    w.Command1->setFocus();
+    for (QComboBox* list : {w.Combo1[1], w.Combo2}) {
+        // A list that takes the focus by the wheel would have it before the wheel acts.
+        EXPECT_NE(list->focusPolicy(), Qt::WheelFocus);
+        wheelDown(list);
+        EXPECT_EQ(list->currentIndex(), 0);
+    }
+    EXPECT_EQ(bench.ini.values.value(QStringLiteral("language/comPort")), QStringLiteral("3"));
+    for (QComboBox* list : {w.Combo1[1], w.Combo2}) {
+        list->setFocus(Qt::TabFocusReason);
+        wheelDown(list);
+        EXPECT_EQ(list->currentIndex(), 1);
+    }
+    EXPECT_EQ(bench.ini.values.value(QStringLiteral("language/comPort")), QStringLiteral("4"));
 }
 
 TEST(Keyboard, TabCyclesEnterMovesOnFromAFilteredFieldOnlyAndAltXCloses) {

@@ -3,9 +3,14 @@
 #include "PortsFakes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 #include <optional>
 #include <tuple>
@@ -46,6 +51,10 @@ TEST(IniProfileFile, ReadsTheKeyAndWritesOnlyItsOwnLine) {
          "[language]\nfont=big\ncomPort=4\n"},
         {"empty value, other bytes kept", "[語言]\nname=\xe5\x90\x8d\n[language]\ncomPort=\n", "",
          "[語言]\nname=\xe5\x90\x8d\n[language]\ncomPort=4\n"},
+        {"a lone CR ends a line: a CRLF file cut short", "[language]\r", "-",
+         "[language]\rcomPort=4\r"},
+        {"lone CRs throughout", "[other]\rcomPort=1\r[language]\rcomPort=2\r[x]\r", "2",
+         "[other]\rcomPort=1\r[language]\rcomPort=4\r[x]\r"},
     };
     for (const auto& [what, before, read, after] : cases) {
         SCOPED_TRACE(what);
@@ -57,7 +66,46 @@ TEST(IniProfileFile, ReadsTheKeyAndWritesOnlyItsOwnLine) {
         EXPECT_TRUE(ini.write(kSection, kKey, QStringLiteral("4")));
         EXPECT_EQ(readAll(path), after);
         EXPECT_EQ(ini.read(kSection, kKey, {}), "4");
+        // A hand edit between two stores is kept, and the second store changes its line only.
+        ASSERT_TRUE(writeAll(path, after + "; kept"));
+        EXPECT_TRUE(ini.write(kSection, kKey, QStringLiteral("7")));
+        EXPECT_EQ(readAll(path), QByteArray(after + "; kept").replace("comPort=4", "comPort=7"));
     }
+}
+
+TEST(IniProfileFile, OnlyARegularFileOfAtMostOneMebibyteIsReadOrWritten) {
+    QTemporaryDir dir;
+    const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    const QByteArray held = "[language]\ncomPort=3\n";
+    const QByteArray mebibyte = held + QByteArray(1024 * 1024 - held.size(), ';');
+    ASSERT_TRUE(writeAll(path("full.ini"), mebibyte));
+    ASSERT_TRUE(writeAll(path("big.ini"), mebibyte + ';'));
+    // None may block or be read to its end: a FIFO waits for a writer, /dev/zero never ends.
+    std::vector<std::pair<const char*, QString>> unusable{{"larger than 1 MiB", path("big.ini")}};
+#ifndef Q_OS_WIN
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path("zero.ini")));
+    ASSERT_TRUE(QFile::link(path("elsewhere.ini"), path("dangling.ini")));
+    unusable.insert(unusable.end(), {{"a FIFO", path("fifo.ini")},
+                                     {"a link to /dev/zero", path("zero.ini")},
+                                     {"a link to nothing", path("dangling.ini")}});
+#endif
+    for (const auto& [what, file] : unusable) {
+        SCOPED_TRACE(what);
+        const QFileInfo before(file);
+        platform::IniProfileFile ini(file);
+        EXPECT_EQ(ini.read(kSection, kKey, QStringLiteral("-")), "-");
+        EXPECT_FALSE(ini.write(kSection, kKey, QStringLiteral("4")));
+        EXPECT_EQ(QFileInfo(file).size(), before.size());
+        EXPECT_EQ(QFileInfo(file).symLinkTarget(), before.symLinkTarget());
+    }
+    EXPECT_EQ(readAll(path("big.ini")), mebibyte + ';');
+    EXPECT_FALSE(QFile::exists(path("elsewhere.ini")));
+
+    platform::IniProfileFile full(path("full.ini"));
+    EXPECT_EQ(full.read(kSection, kKey, {}), "3");
+    EXPECT_TRUE(full.write(kSection, kKey, QStringLiteral("4")));
+    EXPECT_EQ(readAll(path("full.ini")), QByteArray(mebibyte).replace("comPort=3", "comPort=4"));
 }
 
 TEST(IniProfileFile, WriteFailsWithoutDamage) {

@@ -31,6 +31,19 @@ struct KeyFilterResult {
 /// Unfiltered fields keep their text.
 [[nodiscard]] QString CleanText1(int index, const QString& text);
 
+/// A filtered field's text and caret after an edit.
+struct EditedText {
+    QString text;
+    int caret = 0;
+};
+
+/// An edit of the filtered field Text1(index) left `text` with the caret at `caret`.
+/// What the edit brought ends at the caret (typing, a paste, a drop, an input method's
+/// commit): the text is first cleaned as CleanText1 cleans it, and only then cut to
+/// `limit` characters by dropping the last characters before the caret, as a box's
+/// own character limit drops the end of what arrives.
+[[nodiscard]] EditedText CleanEditedText1(int index, const QString& text, int caret, int limit);
+
 /// A count of radios typed into Text2(0): a whole decimal number of digits only,
 /// blanks around it allowed. Empty when the text is not one.
 [[nodiscard]] std::optional<qint32> ParseRadioCount(const QString& text);

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace tavrik {
 namespace platform {
 class Clock;
@@ -97,6 +99,8 @@ private:
     ModSetComm m_ports;
     ModComm m_comm;
     bool m_unloaded = false;
+    /// The character limits of the filtered fields, which apply them themselves.
+    std::array<int, 14> m_fieldLimit{};
 };
 
 } // namespace app

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace tavrik {
 namespace platform {
@@ -49,6 +50,8 @@ public:
     /// The writable fields of the record into the image, before a Write: the band,
     /// flag bits 1..3 (bit 0 and bits 4..7 as held), the password and the four dealer
     /// fields, zero-filled. A band index that is no byte value leaves the band as held.
+    /// A password that still reads as the last Read left it goes back as the four bytes
+    /// that Read found, whatever the code page makes of them.
     void BuildWriteImage();
 
     /// Stores a text one character per byte at address..address+n-1, zero-filled.
@@ -71,10 +74,19 @@ private:
     /// Code-page text from `address`, ending before the first 0x00 or 0xFF, then NUL.
     [[nodiscard]] QString codePageText(int address, int length) const;
 
+    /// A character-byte field as a Read found it: the radio's bytes, and the text they
+    /// read as.
+    struct CharBytesAsRead {
+        QByteArray bytes;
+        QString text;
+    };
+
     const platform::CodePage& m_codePage;
     const platform::SystemCalendar& m_calendar;
     RadioSettings m_settings;
     RadioImage m_image;
+    /// The password as the last Read found it; none before a Read.
+    std::optional<CharBytesAsRead> m_passwordAsRead;
 };
 
 } // namespace tavrik
