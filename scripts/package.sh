@@ -66,12 +66,12 @@ mkdir -p "$user/ports" "$home/runtime"
 chmod 700 "$home/runtime"
 ln -s /dev/null "$user/ports/COM9"
 chown -R nobody: "$home"
-as_nobody() {
-    env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$config" \
-        XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 \
-        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$@"
-}
-if as_nobody test -w "$root/usr/bin"; then
+# A command prefix, not a function: a program started with it in the background is
+# the very process that $! names, so that it can be stopped.
+as_nobody=(env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$config"
+    XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8
+    setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+if "${as_nobody[@]}" test -w "$root/usr/bin"; then
     echo "nobody can write the program's folder: nothing would be checked" >&2
     exit 1
 fi
@@ -80,7 +80,7 @@ fi
 # $1 (it has stored its port), then stops it.
 run_until_stored() {
     local before=$1 pid waited=0
-    as_nobody "$program" >"$home/run.log" 2>&1 </dev/null &
+    "${as_nobody[@]}" "$program" >"$home/run.log" 2>&1 </dev/null &
     pid=$!
     while [ "$(cat "$settings" 2>/dev/null)" = "$before" ]; do
         if ! kill -0 "$pid" 2>/dev/null || [ $waited -ge 300 ]; then
@@ -92,6 +92,12 @@ run_until_stored() {
         sleep 0.2
         waited=$((waited + 1))
     done
+    # Stop the program itself, not a wrapper that would leave it running.
+    if [ "$(readlink "/proc/$pid/exe")" != "$program" ]; then
+        echo "Process $pid is not the program; stopping it would leave the program running" >&2
+        kill "$pid"
+        exit 1
+    fi
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 }
