@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the program and runs every test: formatting, the suite, and the suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds the program and runs every test: formatting, the suite, the Windows syntax
+# check, the Debian package and its checks, and the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-tavrik_install_missing
+tavrik_install_missing "${TAVRIK_CHECK_PACKAGES[@]}"
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -21,6 +22,8 @@ echo "== Build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest -j "$jobs")
+scripts/windows-check.sh build
+scripts/package.sh --check
 
 echo "== Build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -9,6 +9,12 @@ TAVRIK_PACKAGES=(
     libgtest-dev clang-format
     fonts-liberation fonts-wqy-microhei
 )
+# What ./test.sh needs besides: the Debian package and its checks (scripts/package.sh),
+# and the Windows syntax check (scripts/windows-check.sh).
+TAVRIK_CHECK_PACKAGES=(
+    dpkg-dev file lintian desktop-file-utils appstream
+    g++-mingw-w64-x86-64-posix
+)
 
 tavrik_install_missing() {
     local missing=()

@@ -2,11 +2,11 @@
 #include "app/FrmMain.h"
 #include "link/ModComm.h"
 #include "platform/Clock.h"
-#include "platform/IniProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
+#include "platform/SettingsFile.h"
 #include "platform/SystemOsVersion.h"
 #include "platform/SystemSerialPortMap.h"
 #include "platform/TextServices.h"
@@ -16,6 +16,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <memory>
@@ -29,12 +30,15 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     // The services live longer than the window, which is destroyed first.
-    const QString folder = platform::programFolder();
+    // mysetup.ini and the alias folder: beside the program while its folder can be
+    // written, else in the user's configuration folder.
+    const platform::SettingsFolders folders =
+        platform::systemSettingsFolders(platform::programFolder());
     const platform::TextServices text = platform::makeSystemTextServices();
     const platform::SystemOsVersion osVersion;
     const std::unique_ptr<platform::SerialPortMap> portMap =
-        platform::makeSystemSerialPortMap(folder);
-    platform::IniProfileFile ini(platform::settingsFilePath(folder));
+        platform::makeSystemSerialPortMap(platform::aliasFolders(folders));
+    platform::SettingsFile ini(folders);
     platform::QtSerialPort port(*portMap);
     platform::QtTimer waitTimer(kAnswerTimeout);
     platform::QtTimer refreshTimer(ModSetComm::kRefreshInterval);
@@ -55,7 +59,17 @@ int main(int argc, char** argv) {
     }
     messages.setParent(&window);
     window.show();
+    // A port that cannot be stored anywhere is said once, in the window's language; a
+    // store at start-up that failed is said as soon as the window is up.
+    ini.setStoreFailedHandler([&ini, &window, &messages] {
+        QTimer::singleShot(0, &window, [&ini, &window, &messages] {
+            messages.inform(platform::storeFailedMessage(window.LanguageFlag() == kLanguageChinese,
+                                                         ini.folders()),
+                            platform::MessageIcon::Exclamation);
+        });
+    });
     const int result = QApplication::exec();
+    ini.setStoreFailedHandler({});
     messages.setParent(nullptr);
     return result;
 }

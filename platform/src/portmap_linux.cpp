@@ -126,18 +126,19 @@ struct NumberedPort {
     QString device;
 };
 
-/// The aliases of the folder, in no particular order; `devices` gets each one's device
-/// number.
-std::vector<NumberedPort> readAliases(const QByteArray& folder, std::set<dev_t>& devices) {
-    std::vector<NumberedPort> aliases;
+/// Adds the aliases of the folder to `aliases`, in no particular order, except those
+/// whose numbers `taken` holds already; `taken` and `devices` get each one's number and
+/// device number.
+void readAliases(const QByteArray& folder, std::vector<NumberedPort>& aliases, std::set<int>& taken,
+                 std::set<dev_t>& devices) {
     DIR* dir = ::opendir(folder.constData());
     if (dir == nullptr) {
-        return aliases;
+        return;
     }
     const int fd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
         const auto n = aliasNumber(e->d_name);
-        if (!n) {
+        if (!n || taken.count(*n) != 0) {
             continue;
         }
         const auto device = characterDevice(fd, e->d_name);
@@ -148,11 +149,11 @@ std::vector<NumberedPort> readAliases(const QByteArray& folder, std::set<dev_t>&
         if (target.isEmpty()) {
             continue; // gone meanwhile
         }
+        taken.insert(*n);
         devices.insert(*device);
         aliases.push_back({*n, std::move(target)});
     }
     ::closedir(dir);
-    return aliases;
 }
 
 } // namespace
@@ -200,24 +201,21 @@ std::optional<int> comNumberForDevice(QStringView devicePath) {
     return std::nullopt;
 }
 
-QString aliasFolderFor(const QString& programFolder) {
-    return programFolder + QStringLiteral("/ports");
-}
-
-LinuxSerialPortMap::LinuxSerialPortMap(QString aliasFolder, SerialDeviceLister devices)
-    : m_aliasFolder(std::move(aliasFolder)), m_devices(std::move(devices)) {}
+LinuxSerialPortMap::LinuxSerialPortMap(QStringList aliasFolders, SerialDeviceLister devices)
+    : m_aliasFolders(std::move(aliasFolders)), m_devices(std::move(devices)) {}
 
 std::optional<std::vector<PortMapEntry>> LinuxSerialPortMap::entries() const {
     // Devices are told apart by their device numbers, whatever the path to them.
     std::set<dev_t> aliased;
-    std::vector<NumberedPort> aliases = readAliases(QFile::encodeName(m_aliasFolder), aliased);
+    std::set<int> taken;
+    std::vector<NumberedPort> aliases;
+    // A number named in an earlier folder is not taken again from a later one.
+    for (const QString& folder : m_aliasFolders) {
+        readAliases(QFile::encodeName(folder), aliases, taken, aliased);
+    }
     std::sort(aliases.begin(), aliases.end(),
               [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
 
-    std::set<int> taken;
-    for (const NumberedPort& alias : aliases) {
-        taken.insert(alias.number);
-    }
     std::vector<NumberedPort> devices;
     const QStringList paths = m_devices ? m_devices() : QStringList{};
     for (const QString& path : paths) {
@@ -258,9 +256,8 @@ QString LinuxSerialPortMap::deviceFor(int portNumber) const {
     return {};
 }
 
-std::unique_ptr<SerialPortMap> makeSystemSerialPortMap(const QString& programFolder) {
-    return std::make_unique<LinuxSerialPortMap>(aliasFolderFor(programFolder),
-                                                systemSerialDevices());
+std::unique_ptr<SerialPortMap> makeSystemSerialPortMap(const QStringList& aliasFolders) {
+    return std::make_unique<LinuxSerialPortMap>(aliasFolders, systemSerialDevices());
 }
 
 } // namespace tavrik::platform

@@ -65,7 +65,7 @@ QString WindowsSerialPortMap::deviceFor(int portNumber) const {
     return {};
 }
 
-std::unique_ptr<SerialPortMap> makeSystemSerialPortMap(const QString& /*programFolder*/) {
+std::unique_ptr<SerialPortMap> makeSystemSerialPortMap(const QStringList& /*aliasFolders*/) {
     return std::make_unique<WindowsSerialPortMap>();
 }
 

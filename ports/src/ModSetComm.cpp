@@ -94,8 +94,11 @@ void ModSetComm::ReShowComPortTimer_Timer() {
         SelectIndex(-1);
         return;
     }
-    // The port chosen before stays chosen while it is listed; otherwise the first entry.
-    const QString picked = PickListEntry(m_combo2, portEntry(m_comPort));
+    // The remembered port when it is listed (an adapter plugged in again after the list
+    // had to choose another), else the port chosen before while it is listed, else the
+    // first entry.
+    const qint16 wanted = InComPorts(m_remembered) ? m_remembered : m_comPort;
+    const QString picked = PickListEntry(m_combo2, portEntry(wanted));
     if (const auto number = portNumber(QStringView(picked).mid(3))) {
         SelectIndex(indexOfEntry(m_combo2, picked));
         m_comPort = *number;

@@ -24,7 +24,9 @@ qint16 ModSetComm::ReadRememberedPort() const {
 }
 
 void ModSetComm::StoreComPort() {
-    // A folder that cannot be written keeps the choice for this run only.
+    // A file that cannot be written keeps the choice for this run only (the settings
+    // file itself tells the operator so).
+    m_remembered = m_comPort;
     static_cast<void>(m_ini.write(section(), key(), QString::number(m_comPort)));
 }
 

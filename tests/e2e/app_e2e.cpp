@@ -83,7 +83,7 @@ TEST(WindowOnPty, MultiWriteWritesThreeRadiosInARow) {
     const FixedCalendar calendar(QDate(2026, 3, 5));
     const std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591);
     const WindowsTen os;
-    const platform::LinuxSerialPortMap map(aliasFolder, [] { return QStringList(); });
+    const platform::LinuxSerialPortMap map({aliasFolder}, [] { return QStringList(); });
     platform::IniProfileFile ini(platform::settingsFilePath(dir.path()));
     ASSERT_TRUE(
         ini.write(QStringLiteral("language"), QStringLiteral("comPort"), QStringLiteral("5")));

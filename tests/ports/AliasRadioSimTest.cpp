@@ -31,8 +31,8 @@ TEST(AliasOnSimulator, HandshakeThroughComSeven) {
     const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
     ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
 
-    // The program's own map: aliases beside the program, then the machine's devices.
-    const auto map = platform::makeSystemSerialPortMap(dir.path());
+    // The program's own map: the alias folder, then the machine's devices.
+    const auto map = platform::makeSystemSerialPortMap({dir.filePath(QStringLiteral("ports"))});
     const auto entries = map->entries();
     ASSERT_TRUE(entries.has_value() && !entries->empty());
     EXPECT_EQ(entries->front().name, QStringLiteral("COM7"));

@@ -1,4 +1,4 @@
-// The serial-port map on Linux: device numbers and the COM<n> alias folder.
+// The serial-port map on Linux: device numbers and the COM<n> alias folders.
 #include "platform/LinuxSerialPortMap.h"
 #include "PortsFakes.h"
 
@@ -47,8 +47,9 @@ TEST(ComNumberForDevice, NumbersAreUniqueAndAtMostThreeDigits) {
 using Listing = std::vector<std::pair<QString, QString>>;
 
 /// Fake device nodes in dev/ link to real character devices, so that an alias can lead
-/// to "the same device"; aliases "name>target" go into ports/. "@name" stands for the
-/// fake node of that name, "@." for the temporary folder itself.
+/// to "the same device"; aliases "name>target" go into ports/, the first alias folder,
+/// and "2:name>target" into more/, the second. "@name" stands for the fake node of that
+/// name, "@." for the temporary folder itself.
 TEST(LinuxSerialPortMap, AliasesFirstThenDevices) {
     const char* null = "/dev/null";
     const char* zero = "/dev/zero";
@@ -69,12 +70,17 @@ TEST(LinuxSerialPortMap, AliasesFirstThenDevices) {
           "COM999>/dev/zero"},
          {},
          {{"COM999", zero}}},
+        {"the first folder wins a clash of names; the second adds its other names",
+         {"2:COM3>/dev/zero", "COM3>/dev/null", "2:COM4>/dev/full"},
+         {"ttyUSB1"},
+         {{"COM3", null}, {"COM4", full}, {"COM101", "@ttyUSB1"}}},
     };
     for (const auto& [what, aliases, present, listing] : cases) {
         SCOPED_TRACE(what);
         QTemporaryDir dir;
         const QDir root(dir.path());
-        ASSERT_TRUE(root.mkdir(QStringLiteral("ports")) && root.mkdir(QStringLiteral("dev")));
+        ASSERT_TRUE(root.mkdir(QStringLiteral("ports")) && root.mkdir(QStringLiteral("more")) &&
+                    root.mkdir(QStringLiteral("dev")));
         const auto place = [&](const QString& path) {
             return path == u"@."           ? dir.path()
                    : path.startsWith(u'@') ? dir.filePath("dev/" + path.mid(1))
@@ -87,15 +93,18 @@ TEST(LinuxSerialPortMap, AliasesFirstThenDevices) {
             ASSERT_TRUE(QFile::link(device, place(QStringLiteral("@") + node)));
         }
         for (const QString& alias : aliases) {
+            const bool second = alias.startsWith(QLatin1String("2:"));
+            const QString name = alias.section(u'>', 0, 0).mid(second ? 2 : 0);
             ASSERT_TRUE(QFile::link(place(alias.section(u'>', 1)),
-                                    dir.filePath("ports/" + alias.section(u'>', 0, 0))));
+                                    dir.filePath((second ? "more/" : "ports/") + name)));
         }
         QStringList devices;
         for (const QString& d : present) {
             devices.append(place(u'@' + d));
         }
-        const platform::LinuxSerialPortMap map(dir.filePath(QStringLiteral("ports")),
-                                               [devices] { return devices; });
+        const platform::LinuxSerialPortMap map(
+            {dir.filePath(QStringLiteral("ports")), dir.filePath(QStringLiteral("more"))},
+            [devices] { return devices; });
         const auto entries = map.entries();
         ASSERT_TRUE(entries.has_value());
         Listing got;

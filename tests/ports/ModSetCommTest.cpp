@@ -94,9 +94,12 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
         {"user picks COM5", Names{"COM3", "COM5"}, "COM5", "COM5", 5},
         {"a port added first: same port kept", Names{"COM7", "COM3", "COM5"}, "", "COM5", 5},
         {"chosen port vanishes: first listed", Names{"COM3"}, "", "COM3", 3},
-        {"it returns: not reselected", Names{"COM3", "COM5"}, "", "COM3", 3},
+        {"it returns: chosen again", Names{"COM3", "COM5"}, "", "COM5", 5},
+        {"it vanishes, the user picks COM3", Names{"COM3"}, "COM3", "COM3", 3},
+        {"it returns: the user's pick stays", Names{"COM3", "COM5"}, "", "COM3", 3},
         {"all ports vanish", Names{}, "", "", 0},
-        {"ports return: first listed", Names{"COM7", "COM3"}, "", "COM7", 7},
+        {"others return: first listed", Names{"COM7", "COM4"}, "", "COM7", 7},
+        {"the remembered port returns, not first", Names{"COM7", "COM3"}, "", "COM3", 3},
         {"first entry names no port; picking it takes nothing", Names{"COMx", "COM9"}, "COMx",
          "COMx", 9},
         {"only a name that is no port", Names{"COMx"}, "", "", 0},
@@ -115,8 +118,8 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
         EXPECT_EQ(rig.combo2.texts(), map.value_or(Names{}));
         rig.expectSelected(selected, comPort);
     }
-    // The tick selects but never stores; start-up did, and the user's pick at once.
-    EXPECT_EQ(rig.ini.writes, Names({"3", "5"}));
+    // The tick selects but never stores; start-up did, and the user's picks at once.
+    EXPECT_EQ(rig.ini.writes, Names({"3", "5", "3"}));
 
     // An open drop-down closes when refilled: same ports, same list, same selection.
     const int changes = rig.combo2.entryChanges;

@@ -24,7 +24,7 @@ int main() {
         for (int n = 1; n <= aliases; ++n) {
             QFile::link(QStringLiteral("/dev/null"), dir.filePath(QStringLiteral("COM%1").arg(n)));
         }
-        const platform::LinuxSerialPortMap map(dir.path(), devices);
+        const platform::LinuxSerialPortMap map({dir.path()}, devices);
         test::FakeOsVersion os;
         test::MemoryProfileFile ini;
         test::RecordingMessageBoxes messages;

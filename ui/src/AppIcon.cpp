@@ -6,11 +6,11 @@
 namespace tavrik::ui {
 namespace {
 
-// Drawn on a 32-unit grid and scaled, in a handful of flat colours.
-QPixmap drawRadio(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+// Drawn on a 32-unit grid and scaled, in a handful of flat colours; edges are smoothed
+// only above the window's own 32 pixels, where the grid's steps would show.
+void drawRadio(QPaintDevice& device, int size) {
+    QPainter painter(&device);
+    painter.setRenderHint(QPainter::Antialiasing, size > 32);
     painter.scale(size / 32.0, size / 32.0);
     painter.setPen(Qt::NoPen);
     // Antenna.
@@ -32,6 +32,12 @@ QPixmap drawRadio(int size) {
     // Knob.
     painter.setBrush(QColor(0xFF, 0x00, 0x00));
     painter.drawRect(QRectF(19, 4, 4, 4));
+}
+
+QPixmap radioPixmap(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    drawRadio(pixmap, size);
     return pixmap;
 }
 
@@ -39,9 +45,16 @@ QPixmap drawRadio(int size) {
 
 QIcon AppIcon() {
     QIcon icon;
-    icon.addPixmap(drawRadio(16));
-    icon.addPixmap(drawRadio(32));
+    icon.addPixmap(radioPixmap(16));
+    icon.addPixmap(radioPixmap(32));
     return icon;
+}
+
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    drawRadio(image, size);
+    return image;
 }
 
 } // namespace tavrik::ui

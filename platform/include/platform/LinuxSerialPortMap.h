@@ -34,14 +34,12 @@ using SerialDeviceLister = std::function<QStringList()>;
 /// could clash.
 [[nodiscard]] std::optional<int> comNumberForDevice(QStringView devicePath);
 
-/// The alias folder beside the program: "ports" in the program's folder.
-[[nodiscard]] QString aliasFolderFor(const QString& programFolder);
-
 /// The serial-port map on Linux, read afresh on each call:
-/// 1. aliases first, in number order: each entry "COM<n>" of the alias folder (n from
+/// 1. aliases first, in number order: each entry "COM<n>" of the alias folders (n from
 ///    1 to 999, plain decimal, name in capitals) that leads to a character device,
 ///    normally a symbolic link made by the user (`ln -s /dev/ttyUSB0 ports/COM3`);
-///    a dangling link, or one to anything but a character device, is left out;
+///    a dangling link, or one to anything but a character device, is left out; a name
+///    found in an earlier folder is not taken again from a later one;
 /// 2. then the devices with a number of their own (comNumberForDevice), in number
 ///    order, except a device that an alias already leads to (the same device number,
 ///    whatever the path) and a device whose number an alias has taken.
@@ -51,7 +49,7 @@ using SerialDeviceLister = std::function<QStringList()>;
 /// opened by number is the one listed under that number.
 class LinuxSerialPortMap final : public SerialPortMap {
 public:
-    LinuxSerialPortMap(QString aliasFolder, SerialDeviceLister devices);
+    LinuxSerialPortMap(QStringList aliasFolders, SerialDeviceLister devices);
 
     [[nodiscard]] std::optional<std::vector<PortMapEntry>> entries() const override;
     [[nodiscard]] QString deviceFor(int portNumber) const override;
@@ -60,7 +58,7 @@ public:
     static constexpr int kMaxPortNumber = 999;
 
 private:
-    QString m_aliasFolder;
+    QStringList m_aliasFolders;
     SerialDeviceLister m_devices;
 };
 

@@ -47,7 +47,9 @@ public:
     qint16 RefreshPortList();
     /// True when "COM" followed by the number is an entry of the list.
     [[nodiscard]] bool InComPorts(int number) const;
-    /// The refresh tick, every second in enumeration mode.
+    /// The refresh tick, every second in enumeration mode. The remembered port (the one
+    /// last stored) is chosen again when it is listed again after it disappeared, for
+    /// the operator has not picked another since: a pick is stored at once.
     void ReShowComPortTimer_Timer();
     /// The user picked an entry of the list.
     void Combo2_Click();
@@ -68,6 +70,8 @@ private:
     platform::MessageBoxes& m_messages;
     ListControl& m_combo2;
     qint16 m_comPort = 0;
+    /// The port last stored (or meant to be, when the file cannot be written); 0 for none.
+    qint16 m_remembered = 0;
     bool m_fixedPortList = false;
     /// What the last rebuild put into the list, to tell whether the next has news.
     std::vector<platform::PortMapEntry> m_listed;

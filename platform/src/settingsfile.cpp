@@ -1,0 +1,127 @@
+// Where mysetup.ini lives, and the file itself over the folders it may live in.
+#include "platform/SettingsFile.h"
+
+#include "platform/IniProfileFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace tavrik::platform {
+namespace {
+
+QString aliasFolderIn(const QString& folder) {
+    return folder + QStringLiteral("/ports");
+}
+
+bool sameFolder(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+SettingsFolders settingsFoldersFor(const QString& programFolder, bool programFolderWritable,
+                                   const QString& userFolder, const QString& installedFolder) {
+    SettingsFolders folders;
+    folders.user = userFolder;
+    if (installedFolder.isEmpty() || !sameFolder(programFolder, installedFolder)) {
+        folders.program = programFolder;
+        folders.besideProgram = programFolderWritable;
+    }
+    return folders;
+}
+
+QString xdgSettingsFolder(const QString& xdgConfigHome, const QString& home) {
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rule says.
+    QString base;
+    if (!xdgConfigHome.isEmpty() && QDir::isAbsolutePath(xdgConfigHome)) {
+        base = xdgConfigHome;
+    } else if (!home.isEmpty() && QDir::isAbsolutePath(home)) {
+        base = home + QStringLiteral("/.config");
+    } else {
+        return {};
+    }
+    return QDir::cleanPath(base + u'/' + QLatin1String(kSettingsFolderName));
+}
+
+QStringList aliasFolders(const SettingsFolders& folders) {
+    QStringList list;
+    for (const QString* folder : {&folders.user, &folders.program}) {
+        if (!folder->isEmpty()) {
+            list.append(aliasFolderIn(*folder));
+        }
+    }
+    return list;
+}
+
+QString storeFailedMessage(bool chinese, const SettingsFolders& folders) {
+    QStringList tried;
+    for (const QString* folder : {&folders.program, &folders.user}) {
+        if (!folder->isEmpty()) {
+            tried.append(QDir::toNativeSeparators(*folder));
+        }
+    }
+    const QString list = tried.isEmpty() ? QStringLiteral("-") : tried.join(u'\n');
+    return chinese ? QStringLiteral("无法保存所选端口：以下文件夹都无法写入 mysetup.ini：\n%1\n"
+                                    "在程序关闭之前仍使用所选端口。")
+                         .arg(list)
+                   : QStringLiteral("The chosen port cannot be saved: mysetup.ini cannot be "
+                                    "written in any of these folders:\n%1\n"
+                                    "The port stays chosen until the program closes.")
+                         .arg(list);
+}
+
+SettingsFile::SettingsFile(SettingsFolders folders) : m_folders(std::move(folders)) {}
+
+QString SettingsFile::read(const QString& section, const QString& key,
+                           const QString& fallback) const {
+    if (m_folders.besideProgram) {
+        return IniProfileFile(settingsFilePath(m_folders.program)).read(section, key, fallback);
+    }
+    if (!m_folders.user.isEmpty()) {
+        const QString path = settingsFilePath(m_folders.user);
+        if (QFileInfo::exists(path)) {
+            return IniProfileFile(path).read(section, key, fallback);
+        }
+    }
+    // The user has no file yet: one beside the program gives the starting values.
+    if (!m_folders.program.isEmpty()) {
+        return IniProfileFile(settingsFilePath(m_folders.program)).read(section, key, fallback);
+    }
+    return fallback;
+}
+
+bool SettingsFile::write(const QString& section, const QString& key, const QString& value) {
+    if (m_folders.besideProgram &&
+        IniProfileFile(settingsFilePath(m_folders.program)).write(section, key, value)) {
+        return true;
+    }
+    if (!m_folders.user.isEmpty() && QDir().mkpath(m_folders.user) &&
+        IniProfileFile(settingsFilePath(m_folders.user)).write(section, key, value)) {
+        // The file is read from where it was stored.
+        m_folders.besideProgram = false;
+        return true;
+    }
+    storeFailed();
+    return false;
+}
+
+void SettingsFile::setStoreFailedHandler(std::function<void()> handler) {
+    m_onStoreFailed = std::move(handler);
+    if (m_failed) {
+        storeFailed();
+    }
+}
+
+void SettingsFile::storeFailed() {
+    m_failed = true;
+    if (m_reported || !m_onStoreFailed) {
+        return;
+    }
+    m_reported = true;
+    m_onStoreFailed();
+}
+
+} // namespace tavrik::platform
