@@ -2,6 +2,8 @@
 
 #include "platform/SerialPortMap.h"
 
+#include "portdiagnosis.h"
+
 #include <utility>
 
 namespace tavrik::platform {
@@ -41,10 +43,13 @@ bool QtSerialPort::openDevice(int portNumber) {
     if (!m_port.setBaudRate(QSerialPort::Baud9600) || !m_port.setDataBits(QSerialPort::Data8) ||
         !m_port.setParity(QSerialPort::NoParity) || !m_port.setStopBits(QSerialPort::OneStop) ||
         !m_port.setFlowControl(QSerialPort::NoFlowControl)) {
+        m_failure.systemText = m_port.errorString();
+        m_port.clearError();
         return false;
     }
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_failure.systemText = m_port.errorString();
+        // Qt's error alone cannot tell a busy device from a forbidden one.
+        m_failure = detail::diagnoseOpenFailure(device, m_port.errorString());
         m_port.clearError();
         return false;
     }
@@ -53,8 +58,11 @@ bool QtSerialPort::openDevice(int portNumber) {
     (void)m_port.setDataTerminalReady(true);
     (void)m_port.setRequestToSend(false);
     if (m_port.error() == QSerialPort::ResourceError) {
+        // The device went away as it was being opened.
+        const QString reason = m_port.errorString();
         m_port.close();
         m_port.clearError();
+        m_failure = detail::diagnoseOpenFailure(device, reason);
         return false;
     }
     m_port.clearError();

@@ -29,6 +29,9 @@ struct OpenFailure {
     QString group;      ///< NoPermission: the group the device belongs to ("dialout")
     QString user;       ///< NoPermission: the user the program runs as
     std::vector<Holder> holders; ///< Busy: the programs seen holding it (may be none)
+    /// NoPermission: whether the device's group may read and write it, so that joining
+    /// the group would help (false for a device only its owner may open, mode 0600).
+    bool groupMayOpen = false;
 };
 
 /// The serial line to the radio, as the programming link sees it: a numbered port
