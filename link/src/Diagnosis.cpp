@@ -81,15 +81,31 @@ QString openCause(const platform::OpenFailure& f, int portNumber, qint16 languag
                         "“串口选择”列表中。");
         }
         return pick(language,
-                    "No device is listed as COM%1 any more. Plug in the programming cable, "
-                    "or choose its port under Com Port (hold the mouse over an entry to see its "
-                    "device).",
-                    "COM%1 已不对应任何设备。请插上写频线，或在“串口选择”中选择它的串口"
-                    "（鼠标停在条目上可看到对应的设备）。")
+                    "No device is listed as COM%1 any more: its adapter was probably "
+                    "unplugged. Plug in the programming cable, or choose its port under Com "
+                    "Port (hold the mouse over an entry to see its device).",
+                    "COM%1 已不对应任何设备：它的适配器可能已被拔出。请插上写频线，或在"
+                    "“串口选择”中选择它的串口（鼠标停在条目上可看到对应的设备）。")
             .arg(portNumber);
     case Reason::NoPermission: {
         const QString group = f.group.isEmpty() ? QStringLiteral("dialout") : f.group;
         const QString user = f.user.isEmpty() ? QStringLiteral("$USER") : f.user;
+        if (!f.groupMayOpen) {
+            // Joining the device's group would not help: only its owner may open it.
+            return pick(language,
+                        "You (user %2) are not allowed to open %1, and only its owner may "
+                        "open it, so joining a group does not help. Ask whoever looks after "
+                        "this computer to give the serial ports to the group \"dialout\" "
+                        "(usually a udev rule), then join that group with\n"
+                        "    sudo usermod -aG dialout %2\n"
+                        "and log out and back in.",
+                        "当前用户 %2 无权打开 %1，而且只有它的所有者能打开，加入用户组也无济于事。"
+                        "请让这台电脑的管理员把串口交给用户组“dialout”（通常用 udev 规则），"
+                        "然后用以下命令加入该组：\n"
+                        "    sudo usermod -aG dialout %2\n"
+                        "并注销后重新登录。")
+                .arg(f.device, user);
+        }
         return pick(language,
                     "You are not allowed to open %1: the device belongs to the group \"%2\", "
                     "and the user %3 is not in it. Add the user to the group with\n"
@@ -105,10 +121,11 @@ QString openCause(const platform::OpenFailure& f, int portNumber, qint16 languag
         const QString who =
             f.holders.empty()
                 ? pick(language,
-                       "Another program is using %1 (it could not be named: it may run as "
-                       "another user). Close the program that uses the port and try again.",
-                       "另一个程序正在使用 %1（无法确定是哪个程序，可能属于其他用户）。"
-                       "请关闭占用该串口的程序后重试。")
+                       "Another program is using %1. It could not be named: it runs as "
+                       "another user, as ModemManager and brltty do. Close the program that "
+                       "uses the port and try again.",
+                       "另一个程序正在使用 %1。无法确定是哪个程序：它以其他用户身份运行，"
+                       "ModemManager 和 brltty 就是这样。请关闭占用该串口的程序后重试。")
                       .arg(f.device)
                 : pick(language, "%1 is in use by %2. Close that program and try again.",
                        "%1 正被 %2 占用。请关闭该程序后重试。")

@@ -216,6 +216,15 @@ TEST_F(LinkOnPty, AFailureSaysWhatTheLineShowed) {
     }
 }
 
+// The real port says why it would not open, and the box passes it on.
+TEST(LinkOpen, AMissingDeviceIsToldAsGone) {
+    Rig rig(QStringLiteral("/dev/ttyTAVRIK-unplugged"));
+    rig.comm.StartRead();
+    ASSERT_EQ(rig.boxes.texts(), std::vector<QString>{"Cannot Open Communication Port."});
+    EXPECT_TRUE(rig.boxes.shown().front().details.informative.contains(
+        QStringLiteral("/dev/ttyTAVRIK-unplugged no longer exists")));
+}
+
 } // namespace
 } // namespace tavrik::test
 

@@ -26,6 +26,7 @@ OpenFailure failure(Reason reason, const char* text = "", const char* group = ""
                     std::vector<OpenFailure::Holder> holders = {}) {
     OpenFailure f;
     f.reason = reason;
+    f.groupMayOpen = QByteArray(group) != "root";
     f.systemText = QString::fromUtf8(text);
     f.group = QString::fromUtf8(group);
     f.user = QStringLiteral("dealer");
@@ -57,6 +58,12 @@ TEST(Diagnosis, EachFailureSaysWhyAndWhatToDo) {
          {"串口：COM3 → /dev/ttyFAKE3", "用户组“uucp”", "sudo usermod -aG uucp dealer",
           "注销并重新登录"},
          kLanguageChinese},
+        {"no permission, only the owner may open it",
+         OpKind::Read,
+         {},
+         refuse(Reason::NoPermission, "", "root"),
+         cannotOpen,
+         {"only its owner may open it", "group \"dialout\"", "sudo usermod -aG dialout dealer"}},
         {"busy",
          OpKind::Write,
          {},
@@ -69,7 +76,7 @@ TEST(Diagnosis, EachFailureSaysWhyAndWhatToDo) {
          {},
          refuse(Reason::Busy),
          cannotOpen,
-         {"Another program is using /dev/ttyFAKE3", "brltty"}},
+         {"Another program is using /dev/ttyFAKE3", "as ModemManager and brltty do"}},
         {"gone",
          OpKind::Read,
          {},
