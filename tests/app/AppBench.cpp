@@ -4,15 +4,6 @@
 
 namespace tavrik::apptest {
 
-QString FakePortMap::deviceFor(int portNumber) const {
-    for (const platform::PortMapEntry& entry : ports) {
-        if (entry.name == QStringLiteral("COM%1").arg(portNumber)) {
-            return entry.device;
-        }
-    }
-    return {};
-}
-
 void PutText(radiosim::Memory& memory, int offset, const char* text) {
     for (std::size_t i = 0; i < std::strlen(text); ++i) {
         memory.at(static_cast<std::size_t>(offset) + i) = static_cast<std::uint8_t>(text[i]);
@@ -54,6 +45,7 @@ radiosim::Memory KnownRadio(const char* serial) {
 }
 
 Bench::Bench() {
+    portMap.ports = {{QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0")}};
     ini.values.insert(QStringLiteral("language/comPort"), QStringLiteral("3"));
     port.setAvailablePorts({3});
 }

@@ -4,6 +4,7 @@
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
 #include "FixedCalendar.h"
+#include "ServiceFakes.h"
 #include "VirtualClock.h"
 #include "app/FrmMain.h"
 #include "platform/CodePage.h"
@@ -32,43 +33,7 @@
 #include <utility>
 #include <vector>
 
-/// Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace tavrik::apptest {
-
-struct FakeLocale final : platform::SystemLocale {
-    std::uint32_t lcid = 0x0409;
-    [[nodiscard]] std::uint32_t systemDefaultLcid() const override { return lcid; }
-};
-
-struct FakeOsVersion final : platform::OsVersion {
-    std::optional<platform::OsVersionInfo> info = platform::OsVersionInfo{2, 10, 0};
-    [[nodiscard]] std::optional<platform::OsVersionInfo> query() const override { return info; }
-};
-
-struct FakePortMap final : platform::SerialPortMap {
-    std::vector<platform::PortMapEntry> ports{
-        {QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0")}};
-    [[nodiscard]] std::optional<std::vector<platform::PortMapEntry>> entries() const override {
-        return ports;
-    }
-    [[nodiscard]] QString deviceFor(int portNumber) const override;
-};
-
-struct FakeIni final : platform::ProfileFile {
-    QMap<QString, QString> values; ///< "section/key" -> value
-    [[nodiscard]] QString read(const QString& section, const QString& key,
-                               const QString& fallback) const override {
-        return values.value(section + QLatin1Char('/') + key, fallback);
-    }
-    bool write(const QString& section, const QString& key, const QString& value) override {
-        values.insert(section + QLatin1Char('/') + key, value);
-        return true;
-    }
-};
 
 /// A radio's 256 bytes with known identity, factory and dealer information.
 [[nodiscard]] radiosim::Memory KnownRadio(const char* serial = "2026030500000001");
@@ -103,10 +68,10 @@ public:
     test::FakeMessageBoxes messages;
     test::VirtualTime time{clock};
     test::FixedCalendar calendar{QDate(2026, 12, 7)};
-    FakeLocale locale;
-    FakeOsVersion os;
-    FakePortMap portMap;
-    FakeIni ini;
+    test::FakeLocale locale;
+    test::FakeOsVersion os;
+    test::FakePortMap portMap;
+    test::FakeIni ini;
     std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591); // ASCII texts
     std::unique_ptr<radiosim::RadioSim> radio;
     std::unique_ptr<app::FrmMain> window;

@@ -4,6 +4,7 @@
 #include "EventLoop.h"
 #include "FakeMessageBoxes.h"
 #include "FixedCalendar.h"
+#include "ServiceFakes.h"
 #include "WrittenMemory.h"
 #include "app/FrmMain.h"
 #include "link/ModComm.h"
@@ -33,16 +34,6 @@
 
 namespace tavrik::test {
 namespace {
-
-struct EnglishLocale final : platform::SystemLocale {
-    [[nodiscard]] std::uint32_t systemDefaultLcid() const override { return 0x0409; }
-};
-
-struct WindowsTen final : platform::OsVersion {
-    [[nodiscard]] std::optional<platform::OsVersionInfo> query() const override {
-        return platform::OsVersionInfo{2, 10, 0};
-    }
-};
 
 radiosim::Memory radioWithSerial(const QByteArray& serial) {
     radiosim::Memory m = radiosim::DefaultMemory();
@@ -79,10 +70,10 @@ TEST(WindowOnPty, MultiWriteWritesThreeRadiosInARow) {
         waitFor([&] { return QFileInfo::exists(aliasFolder + QStringLiteral("/COM5")); }, 5000));
 
     // The real services, except the locale, the date and the messages.
-    const EnglishLocale locale;
+    const FakeLocale locale;
     const FixedCalendar calendar(QDate(2026, 3, 5));
     const std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591);
-    const WindowsTen os;
+    const FakeOsVersion os;
     const platform::LinuxSerialPortMap map({aliasFolder}, [] { return QStringList(); });
     platform::IniProfileFile ini(platform::settingsFilePath(dir.path()));
     ASSERT_TRUE(

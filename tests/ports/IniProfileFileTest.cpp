@@ -1,6 +1,6 @@
 // mysetup.ini as a plain-text initialization file (start-up's use of it: ModSetCommTest).
 #include "platform/IniProfileFile.h"
-#include "PortsFakes.h"
+#include "ServiceFakes.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // The serial-port map on Linux: device numbers and the COM<n> alias folders.
 #include "platform/LinuxSerialPortMap.h"
-#include "PortsFakes.h"
+#include "ServiceFakes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,8 @@
 // The port list and the remembered port, on an in-memory list, map and settings file.
 #include "ports/ModSetComm.h"
 #include "FakeListControl.h"
-#include "PortsFakes.h"
+#include "FakeMessageBoxes.h"
+#include "ServiceFakes.h"
 #include "platform/IniProfileFile.h"
 #include "platform/SystemOsVersion.h"
 
@@ -24,17 +25,17 @@ using Stored = std::optional<QString>; ///< empty: no key
 /// The list under test on a fake map and `file`, else a settings file in memory.
 struct Rig {
     FakeOsVersion os;
-    FakeSerialPortMap map;
-    MemoryProfileFile ini;
-    RecordingMessageBoxes messages;
+    FakePortMap map;
+    FakeIni ini;
+    FakeMessageBoxes messages;
     FakeListControl combo2;
     ModSetComm ports;
 
     explicit Rig(Names names = {}, Stored stored = std::nullopt,
                  platform::ProfileFile* file = nullptr)
         : ports(os, map, file ? *file : ini, messages, combo2) {
-        map.names = std::move(names);
-        os.version = platform::OsVersionInfo{platform::kPlatformNotWindows, 0, 0};
+        map.setNames(names);
+        os.info = platform::OsVersionInfo{platform::kPlatformNotWindows, 0, 0};
         if (stored) {
             ini.values.insert(kIniKey, *stored);
         }
@@ -75,7 +76,7 @@ TEST(RefreshPortList, EntriesInMapOrderAndFirstNumber) {
         rig.combo2.addEntry(QStringLiteral("stale"));
         EXPECT_EQ(rig.ports.RefreshPortList(), first);
         EXPECT_EQ(rig.combo2.texts(), entries);
-        EXPECT_EQ(rig.combo2.detail(0), "dev:" + mapNames.front()); // the tooltip
+        EXPECT_EQ(rig.combo2.detail(0), "/dev/" + mapNames.front()); // the tooltip
     }
 }
 
@@ -109,7 +110,7 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
     for (const auto& [what, map, userPick, selected, comPort] : steps) {
         SCOPED_TRACE(what);
         rig.map.unavailable = !map;
-        rig.map.names = map.value_or(Names{"COM1"});
+        rig.map.setNames(map.value_or(Names{"COM1"}));
         rig.ports.ReShowComPortTimer_Timer();
         if (!userPick.isEmpty()) {
             ASSERT_TRUE(rig.combo2.select(userPick));
@@ -128,7 +129,9 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
     EXPECT_EQ(rig.combo2.entryChanges, changes);
     EXPECT_EQ(rig.combo2.selectionChanges, selections);
     // A name that now stands for another device is refilled: the tooltip follows.
-    rig.map.devicePrefix = QStringLiteral("usb:");
+    for (platform::PortMapEntry& entry : rig.map.ports) {
+        entry.device = "usb:" + entry.name;
+    }
     rig.ports.ReShowComPortTimer_Timer();
     EXPECT_EQ(rig.combo2.detail(1), "usb:COM4");
     rig.expectSelected("COM9", 9);
@@ -203,7 +206,7 @@ TEST(CheckOsVersion, FixedListOfTwoHundredFiftySixOnNt60Only) {
     for (const auto& [what, version, fixed, stored, selected, comPort] : cases) {
         SCOPED_TRACE(what);
         Rig rig({"COM3"}, stored);
-        rig.os.version = version;
+        rig.os.info = version;
         rig.ports.CheckOsVersion();
         rig.ports.StartUp();
         EXPECT_EQ(rig.ports.FixedPortList(), fixed);
@@ -214,9 +217,11 @@ TEST(CheckOsVersion, FixedListOfTwoHundredFiftySixOnNt60Only) {
         // Stored again only when it names an entry; the fixed list never reads the map.
         EXPECT_EQ(rig.ini.writes, comPort ? Names{QString::number(comPort)} : Names{});
         EXPECT_EQ(rig.map.reads, fixed ? 0 : 1);
-        using Shown = std::vector<std::pair<QString, platform::MessageIcon>>;
-        EXPECT_EQ(rig.messages.shown,
-                  (version ? Shown{} : Shown{{"未知操作系统", platform::MessageIcon::None}}));
+        EXPECT_EQ(rig.messages.texts(),
+                  (version ? std::vector<QString>{} : std::vector<QString>{"未知操作系统"}));
+        if (!version) {
+            EXPECT_EQ(rig.messages.shown().front().icon, platform::MessageIcon::None);
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 // Where mysetup.ini and the alias folders live: beside the program, or in the user's
 // configuration folder when the program's folder cannot be written.
 #include "platform/SettingsFile.h"
-#include "PortsFakes.h"
+#include "ServiceFakes.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,8 @@
 // serial-port map (the machine's devices plus N aliases to a character device) and
 // the refresh tick's RefreshPortList and selection.
 #include "FakeListControl.h"
-#include "PortsFakes.h"
+#include "FakeMessageBoxes.h"
+#include "ServiceFakes.h"
 #include "platform/LinuxSerialPortMap.h"
 #include "ports/ModSetComm.h"
 
@@ -26,8 +27,8 @@ int main() {
         }
         const platform::LinuxSerialPortMap map({dir.path()}, devices);
         test::FakeOsVersion os;
-        test::MemoryProfileFile ini;
-        test::RecordingMessageBoxes messages;
+        test::FakeIni ini;
+        test::FakeMessageBoxes messages;
         test::FakeListControl combo2;
         ModSetComm ports(os, map, ini, messages, combo2);
         constexpr int kRounds = 2000;
