@@ -10,7 +10,7 @@ endif()
 # The targets a Windows build builds (tavrik-radio-sim and the tests are left out: the
 # first is Unix-only, the second are not the program).
 set(tavrik_windows_targets
-    platform_core platform_widgets settings link ports ui app_window
+    platform_core platform_widgets settings link ports ui app_window app_program
     VEL_TAVRIK_DovI tavrik-screenshot radiosim)
 
 set(check_dir ${CMAKE_BINARY_DIR}/windows-check)

@@ -70,6 +70,28 @@ bool QtSerialPort::openDevice(int portNumber) {
     return true;
 }
 
+QString QtSerialPort::lineSettings() const {
+    QChar parity = u'?';
+    switch (m_port.parity()) {
+    case QSerialPort::NoParity:
+        parity = u'N';
+        break;
+    case QSerialPort::EvenParity:
+        parity = u'E';
+        break;
+    case QSerialPort::OddParity:
+        parity = u'O';
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(m_port.baudRate())
+        .arg(parity)
+        .arg(static_cast<int>(m_port.dataBits()))
+        .arg(m_port.stopBits() == QSerialPort::OneStop ? 1 : 2);
+}
+
 void QtSerialPort::close() {
     if (m_port.isOpen()) {
         m_port.close();

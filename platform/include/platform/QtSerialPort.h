@@ -28,6 +28,9 @@ public:
     [[nodiscard]] bool isOpen() const override;
     [[nodiscard]] QString device() const override { return m_device; }
     [[nodiscard]] OpenFailure lastOpenFailure() const override { return m_failure; }
+    /// The line settings the port is given, as baud rate, parity, data bits and stop
+    /// bits: "9600,N,8,1".
+    [[nodiscard]] QString lineSettings() const;
     void clearBuffers() override;
     void setReceiveThreshold(int bytes) override;
     [[nodiscard]] int receiveThreshold() const override;
