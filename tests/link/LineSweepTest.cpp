@@ -175,7 +175,9 @@ TEST(LineSweep, NoSuccessIsReportedUnlessTheRadioIsExactlyRight) {
                                 }
                             }
                         } else {
+                            // The window and the serial number are left as they were.
                             EXPECT_EQ(message, QStringLiteral("Communication Error!"));
+                            EXPECT_FALSE(bench.window.calls.contains(QStringLiteral("ShowByData")));
                         }
                     }
                 }

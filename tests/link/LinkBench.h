@@ -10,22 +10,15 @@
 #include "radiosim/RadioSim.h"
 #include "settings/ModData.h"
 
+#include "RadioMemory.h"
+
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tavrik::test {
-
-/// Text as ISO 8859-1; enough for the link, which never converts text itself.
-class Latin1CodePage final : public platform::CodePage {
-public:
-    [[nodiscard]] int number() const override { return 28591; }
-    [[nodiscard]] QByteArray fromUnicode(const QString& t) const override { return t.toLatin1(); }
-    [[nodiscard]] QString toUnicode(const QByteArray& b) const override {
-        return QString::fromLatin1(b);
-    }
-};
 
 /// A main window that records what the link asks of it.
 class FakeWindow final : public LinkWindow {
@@ -95,8 +88,8 @@ inline radiosim::SimOptions pacedOptions() {
     return options;
 }
 
-/// A link wired to simulated radios on a virtual clock: the port, the 500 ms time-out,
-/// the message boxes, the settings model and the window are all fakes.
+/// A link wired to simulated radios on a virtual clock: the port, the answer time-out,
+/// the message boxes and the window are fakes; the settings model is the real one.
 struct LinkBench {
     explicit LinkBench(std::vector<radiosim::Memory> radios = {radiosim::DefaultMemory()},
                        const radiosim::SimOptions& options = pacedOptions())
@@ -169,13 +162,13 @@ struct LinkBench {
     }
 
     VirtualClock clock;
-    FakeTimer timer{clock, std::chrono::milliseconds(500)};
+    FakeTimer timer{clock, kAnswerTimeout};
     FakeSerialPort port{clock};
     FakeMessageBoxes boxes;
     VirtualTime time{clock};
-    Latin1CodePage codePage;
+    std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591);
     FixedCalendar calendar{QDate(2026, 3, 5)};
-    ModData data{codePage, calendar};
+    ModData data{*codePage, calendar};
     radiosim::RadioSim sim;
     ModComm comm;
     FakeWindow window{data, comm};
@@ -184,19 +177,6 @@ struct LinkBench {
 /// Words separated by spaces, as a list.
 inline QStringList words(const char* text) {
     return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-/// A memory of `radio` that differs from the default in bytes a write keeps as held
-/// (0x07, flag bits 0 and 4..7 at 0x10, the area code at 0x1C, block 0x3BF0).
-inline radiosim::Memory distinctMemory(int radio) {
-    radiosim::Memory m = radiosim::DefaultMemory();
-    m[0x07] = std::uint8_t(0x10 + radio);
-    m[0x10] = radio % 2 == 0 ? 0x81 : 0x70;
-    m[0x1C] = std::uint8_t('5' + radio);
-    for (int i = 0; i < 16; ++i) {
-        m[size_t(0xF0 + i)] = std::uint8_t(0x11 * radio + i);
-    }
-    return m;
 }
 
 } // namespace tavrik::test

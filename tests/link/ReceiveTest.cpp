@@ -35,7 +35,6 @@ TEST(RxBuf, GathersChunksWhileTheHandshakeAnswerIsAwaited) {
         int rxLen; // RxLen after the last chunk; -1 when the answer was recognised
     };
     const std::vector<Case> cases = {
-        {"split over two chunks", {hex("0000000050524F475241"), hex("4D515806000000000000")}, -1},
         {"100 bytes in all keep both chunks",
          {zeros(83) + hex("50524F4752414D"), hex("515806") + zeros(7)},
          -1},
@@ -44,8 +43,6 @@ TEST(RxBuf, GathersChunksWhileTheHandshakeAnswerIsAwaited) {
          10},
         {"150-byte chunk ending in the answer", {zeros(140) + kPattern}, -1},
         {"150-byte chunk keeps only its last 101 bytes", {kPattern + zeros(140)}, 101},
-        {"long chunk after a short one", {zeros(20), zeros(110) + kPattern}, -1},
-        {"answer without its echo", {zeros(7) + hex("515806")}, 10},
         {"answer ending in 0A", {hex("50524F4752414D51580A")}, 10},
     };
     for (const Case& c : cases) {
@@ -102,7 +99,6 @@ TEST(Reply, IsJudgedAfterTheEchoOfTheRequestJustSent) {
         {"... then the radio's rejection", 'W', {hex("06") + frame, hex("0A")}, Reject},
         {"stray bytes before the echo of END", 'E', {hex("0A06454E"), hex("4406")}, Ack},
         {"echo damaged", 'E', {hex("454E4506")}, None},
-        {"echo missing", 'E', {hex("00000006")}, None},
         {"other single byte", 'E', {hex("454E4415")}, None},
         {"bytes after the ack are not the answer", 'E', {hex("454E440615")}, Ack},
         {"lone 06 after a read request", 'R', {hex("523B001006")}, None},
@@ -114,7 +110,6 @@ TEST(Reply, IsJudgedAfterTheEchoOfTheRequestJustSent) {
          {echo + hex("573B1010000000000000000000000000000000005B06")},
          None},
         {"read answer, checksum one high", 'R', {echo + with(20, 0x4C)}, None},
-        {"read answer, checksum one low", 'R', {echo + with(20, 0x4A)}, None},
         {"read answer, wrong marker", 'R', {echo + with(0, 0x52)}, None},
         {"read answer, wrong length byte", 'R', {echo + with(3, 0x11)}, None},
         {"read answer, no closing 06", 'R', {echo + with(21, 0x00)}, None},
