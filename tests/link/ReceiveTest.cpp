@@ -61,17 +61,6 @@ TEST(RxBuf, GathersChunksWhileTheHandshakeAnswerIsAwaited) {
     }
 }
 
-TEST(RxBuf, IsLeftAloneOnceTheHandshakeIsAnswered) {
-    Quiet bench(true);
-    bench.port.deliver(kPattern);
-    ASSERT_EQ(bench.comm.state().ReadStep, 3);
-    // A 26-byte chunk that holds the handshake answer but is no read answer.
-    bench.port.deliver(kPattern + zeros(16));
-    EXPECT_EQ(bench.comm.state().RxLen, 0);
-    EXPECT_EQ(bench.requests(), words("PROGRAM R3B00"));
-    EXPECT_TRUE(bench.timer.isEnabled());
-}
-
 // An answer counts only behind the complete echo of the request just sent; stray
 // bytes before the echo are skipped, and an answer that is still arriving waits.
 TEST(Reply, IsJudgedAfterTheEchoOfTheRequestJustSent) {

@@ -92,6 +92,7 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
     rig.ports.StartUp();
     // What the map gives (empty: it cannot be opened), the user's pick after the tick.
     const std::vector<std::tuple<const char*, std::optional<Names>, QString, QString, int>> steps{
+        {"the tick alone: the port chosen at start-up", Names{"COM5", "COM3"}, "", "COM3", 3},
         {"user picks COM5", Names{"COM3", "COM5"}, "COM5", "COM5", 5},
         {"a port added first: same port kept", Names{"COM7", "COM3", "COM5"}, "", "COM5", 5},
         {"chosen port vanishes: first listed", Names{"COM3"}, "", "COM3", 3},

@@ -58,9 +58,8 @@ public:
         m_scriptedFailure = std::move(failure);
     }
     /// The device vanishes: the port closes (reported as lost when it was open) and
-    /// nothing opens until plugBack().
+    /// nothing opens again.
     void unplug();
-    void plugBack() { m_unplugged = false; }
     /// From the `n`th send since the port was made (counting from 1) on, sends are refused and the
     /// port closes, as a port whose device went away during a write.
     void refuseSendsFrom(int n) { m_refuseFrom = n; }
@@ -71,10 +70,8 @@ public:
 
     /// Every byte array sent while open, in order.
     [[nodiscard]] const std::vector<QByteArray>& sent() const { return m_sent; }
-    void clearSent() { m_sent.clear(); }
     /// Port numbers opened, in order.
     [[nodiscard]] const std::vector<int>& opened() const { return m_opened; }
-    [[nodiscard]] int bufferedBytes() const { return static_cast<int>(m_input.size()); }
 
 private:
     VirtualClock& m_clock;
