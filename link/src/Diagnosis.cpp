@@ -247,18 +247,20 @@ QString recordDetails(const LineRecord& r, qint16 language) {
     }
     lines << pick(language, "Last requests and what came back (ms from the start):",
                   "最近的请求及返回数据（自开始起的毫秒数）：");
+    // "   570 ms  came 52 3B F0 10"
+    const auto timed = [](qint64 ms, const QString& what, const QByteArray& bytes) {
+        return QStringLiteral("%1 ms  %2 %3").arg(ms, 6).arg(what, hexBytes(bytes));
+    };
     for (const LineRecord::Exchange& e : r.exchanges) {
-        lines << QStringLiteral("%1 ms  %2 %3")
-                     .arg(e.sentAtMs, 6)
-                     .arg(e.sent ? pick(language, "sent", "发送")
-                                 : pick(language, "NOT SENT", "未发出"),
-                          hexBytes(e.request));
+        lines << timed(e.sentAtMs,
+                       e.sent ? pick(language, "sent", "发送")
+                              : pick(language, "NOT SENT", "未发出"),
+                       e.request);
         for (const LineRecord::Arrival& a : e.arrivals) {
-            lines << QStringLiteral("%1 ms  %2 %3")
-                         .arg(a.atMs, 6)
-                         .arg(a.atTimeOut ? pick(language, "time-out, had come", "超时，已收到")
-                                          : pick(language, "came", "收到"),
-                              hexBytes(a.bytes));
+            lines << timed(a.atMs,
+                           a.atTimeOut ? pick(language, "time-out, had come", "超时，已收到")
+                                       : pick(language, "came", "收到"),
+                           a.bytes);
         }
         if (e.arrivals.empty()) {
             lines << QStringLiteral("         %1")
