@@ -32,3 +32,4 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ctest -j "$jobs")
+scripts/fuzz.sh

@@ -7,6 +7,7 @@ TAVRIK_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-serialport-dev
     libgtest-dev clang-format
+    clang libclang-rt-14-dev
     fonts-liberation fonts-wqy-microhei
 )
 # What ./test.sh needs besides: the Debian package and its checks (scripts/package.sh),
