@@ -54,7 +54,7 @@ tavrik_install_missing qt6-translations-l10n
 
 build=build
 echo "== Building the program and the simulated radio in $build/"
-# The same build folder and settings as ./test.sh, so neither rebuilds the other's work.
+# A Debug build of its own (./test.sh builds with the sanitizers in build-asan).
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target VEL_TAVRIK_DovI tavrik-radio-sim
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the program and runs every test: formatting, the suite, the Windows syntax
-# check, the Debian package and its checks, and the suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds the program and runs every test: formatting, the suite under AddressSanitizer
+# and UndefinedBehaviorSanitizer, the Windows syntax check, the Debian package and its
+# checks, and a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -18,18 +18,16 @@ if [ -n "$files" ]; then
     clang-format --dry-run --Werror $files
 fi
 
-echo "== Build and test"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_WERROR=ON >/dev/null
-cmake --build build -j "$jobs"
-(cd build && ctest -j "$jobs")
-scripts/windows-check.sh build
-scripts/package.sh --check
-
-echo "== Build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== Build and test, under AddressSanitizer and UndefinedBehaviorSanitizer"
+# One build serves every check: warnings are errors, and the whole suite runs with the
+# sanitizers watching.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVRIK_WERROR=ON -DTAVRIK_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ctest -j "$jobs")
+
+scripts/windows-check.sh build-asan
+scripts/package.sh --check
 scripts/fuzz.sh
