@@ -137,9 +137,8 @@ std::vector<pid_t> lockingProcesses(const QString& device, const QString& canoni
 /// Whether the process has the device open: one of its descriptors leads to a node of
 /// the same device number. Processes of other users are not open to us and are skipped.
 bool holdsDevice(const char* pidName, dev_t device) {
-    char folder[64];
-    std::snprintf(folder, sizeof folder, "/proc/%s/fd", pidName);
-    const int folderFd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray folder = QByteArrayLiteral("/proc/") + pidName + QByteArrayLiteral("/fd");
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0) {
         return false;
     }
