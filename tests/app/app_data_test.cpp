@@ -2,46 +2,43 @@
 // simulated radio.
 #include "AppBench.h"
 
+#include <tuple>
+
 namespace tavrik::apptest {
 namespace {
 
 TEST(GetDataByShow, TheBandQuestionSettlesADisagreementBetweenRadioAndWindow) {
     const char* const overwrite = "Frequencys is different. Overwrite?";
-    const struct {
-        qint16 radioBand; // BandIndex as the radio reported it
-        int picked;       // the operator's pick in Combo1(1); -1 leaves what ShowByData showed
-        std::deque<bool> answers;
-        const char* question; // nullptr when none is asked
-        qint16 bandAfter;
-        int shownAfter;
-        std::uint32_t lcid = 0x0409;
-    } rows[] = {
-        {1, -1, {}, nullptr, 1, 1},
-        {1, 2, {true}, overwrite, 2, 2},  // OK takes the window's band
-        {1, 2, {false}, overwrite, 1, 1}, // Cancel puts the radio's band back
-        {5, -1, {}, nullptr, 5, -1},      // a band the list lacks shows none and is kept
-        {5, 0, {false}, overwrite, 5, -1},
-        {0, 1, {true}, "频段类型不同。是否覆盖？", 1, 1, 0x0804},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
+    // The band the radio reported, the operator's pick in Combo1(1) (-1: none), the
+    // answers, the question asked (none: nullptr), the band taken and the one shown, and
+    // the system locale.
+    const std::tuple<qint16, int, std::deque<bool>, const char*, qint16, int, std::uint32_t>
+        rows[] = {
+            {1, -1, {}, nullptr, 1, 1, 0x0409},
+            {1, 2, {true}, overwrite, 2, 2, 0x0409},  // OK takes the window's band
+            {1, 2, {false}, overwrite, 1, 1, 0x0409}, // Cancel puts the radio's band back
+            {5, -1, {}, nullptr, 5, -1, 0x0409}, // a band the list lacks shows none and is kept
+            {5, 0, {false}, overwrite, 5, -1, 0x0409},
+            {0, 1, {true}, "频段类型不同。是否覆盖？", 1, 1, 0x0804},
+        };
+    for (const auto& [radioBand, picked, answers, question, bandAfter, shownAfter, lcid] : rows) {
+        SCOPED_TRACE(testing::Message() << radioBand << ' ' << picked);
         Bench bench;
-        app::FrmMain& w = bench.open(row.lcid);
-        w.data().settings().BandIndex = row.radioBand;
+        app::FrmMain& w = bench.open(lcid);
+        w.data().settings().BandIndex = radioBand;
         w.ShowByData();
-        if (row.picked >= 0) {
-            w.Combo1[1]->setCurrentIndex(row.picked);
+        if (picked >= 0) {
+            w.Combo1[1]->setCurrentIndex(picked);
         }
-        bench.messages.scriptAnswers(row.answers);
+        bench.messages.scriptAnswers(answers);
         w.GetDataByShow();
-        EXPECT_EQ(bench.messages.texts(), row.question
-                                              ? std::vector{QString::fromUtf8(row.question)}
-                                              : std::vector<QString>{});
+        EXPECT_EQ(bench.messages.texts(),
+                  question ? std::vector{QString::fromUtf8(question)} : std::vector<QString>{});
         for (const auto& shown : bench.messages.shown()) { // an OK/Cancel box with a warning
             EXPECT_TRUE(shown.question && shown.icon == platform::MessageIcon::Exclamation);
         }
-        EXPECT_EQ(w.data().settings().BandIndex, row.bandAfter);
-        EXPECT_EQ(w.Combo1[1]->currentIndex(), row.shownAfter);
+        EXPECT_EQ(w.data().settings().BandIndex, bandAfter);
+        EXPECT_EQ(w.Combo1[1]->currentIndex(), shownAfter);
     }
 }
 

@@ -2,6 +2,8 @@
 // around a run, whichever way the run ends.
 #include "AppBench.h"
 
+#include <tuple>
+
 namespace tavrik::apptest {
 namespace {
 
@@ -17,36 +19,33 @@ void expectMode(app::FrmMain& w, bool running, const char* caption, const char* 
 }
 
 TEST(MulWrite, CaptionsAndButtonsFollowARunToItsEndOrItsStop) {
-    const struct {
-        std::uint32_t lcid;
-        bool stop; // stopped while waiting for the second radio, else run to the end
-        const char* stopCaption;
-        const char* normalCaption;
-        const char* writing;
-        const char* waiting;
-    } rows[] = {
-        {0x0409, true, "Stop &MulWrite", "&MulWrite", "Writting Data...", "Waitting next..."},
-        {0x0804, false, "停止写入多台(&M)", "写入多台(&M)", "正在写设置数据...",
-         "请换下一台机器..."}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.lcid);
+    // The system locale, whether the run is stopped while waiting for the second radio
+    // (else run to its end), the button's captions while running and after, the status
+    // lines while writing and while waiting.
+    const std::tuple<std::uint32_t, bool, const char*, const char*, const char*, const char*>
+        rows[] = {
+            {0x0409, true, "Stop &MulWrite", "&MulWrite", "Writting Data...", "Waitting next..."},
+            {0x0804, false, "停止写入多台(&M)", "写入多台(&M)", "正在写设置数据...",
+             "请换下一台机器..."}};
+    for (const auto& [lcid, stop, stopCaption, normalCaption, writing, waiting] : rows) {
+        SCOPED_TRACE(lcid);
         Bench bench;
         bench.attachRadios({radiosim::DefaultMemory(), radiosim::DefaultMemory()});
-        app::FrmMain& w = bench.open(row.lcid);
+        app::FrmMain& w = bench.open(lcid);
         w.Text2[0]->setText(QStringLiteral("2"));
         w.Command4_Click();
-        expectMode(w, true, row.stopCaption, "1", row.writing);
+        expectMode(w, true, stopCaption, "1", writing);
         ASSERT_TRUE(bench.clock.runUntil([&] { return w.comm().state().MulWriteNo == 2; },
                                          std::chrono::seconds(10)));
-        expectMode(w, true, row.stopCaption, "2", row.waiting);
-        if (row.stop) {
+        expectMode(w, true, stopCaption, "2", waiting);
+        if (stop) {
             w.Command4_Click();
             EXPECT_TRUE(bench.messages.shown().empty());
         } else {
             ASSERT_TRUE(bench.runUntilMessages());
             EXPECT_EQ(bench.messages.texts(), std::vector<QString>{"MulWrite Complete!"});
         }
-        expectMode(w, false, row.normalCaption, "");
+        expectMode(w, false, normalCaption, "");
     }
 }
 

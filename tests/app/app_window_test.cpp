@@ -6,6 +6,8 @@
 #include <QInputMethodEvent>
 #include <QWheelEvent>
 
+#include <tuple>
+
 namespace tavrik::apptest {
 namespace {
 
@@ -38,12 +40,8 @@ TEST(Close, MidOperationClosesThePortAndNothingCallsBackIntoTheWindow) {
 }
 
 TEST(KeyFilter, WhatArrivesTypedPastedOrByAnInputMethodIsCleanedAlikeThenCut) {
-    const struct {
-        int index;
-        const char* before; // the caret stands at its start
-        const char* arriving;
-        const char* kept;
-    } rows[] = {
+    // Text1(index), its text before (the caret at its start), what arrives, what is kept.
+    const std::tuple<int, const char*, const char*, const char*> rows[] = {
         {1, "", "azAZ09- é", "azAZ09"},   // the serial: ASCII letters and digits only
         {12, "", "# 中a\t", "# a"},       // the password and the area code: printable ASCII
         {8, "", "中a-", "中a-"},          // a dealer field takes anything
@@ -53,13 +51,13 @@ TEST(KeyFilter, WhatArrivesTypedPastedOrByAnInputMethodIsCleanedAlikeThenCut) {
     };
     Bench bench;
     app::FrmMain& w = bench.open();
-    for (const auto& row : rows) {
-        QLineEdit* box = w.Text1Line(row.index);
+    for (const auto& [index, before, text, kept] : rows) {
+        QLineEdit* box = w.Text1Line(index);
         box->setEnabled(true); // the greyed filtered fields take keys where enabled
-        const QString arriving = QString::fromUtf8(row.arriving);
+        const QString arriving = QString::fromUtf8(text);
         for (const char* road : {"typed", "pasted", "committed"}) {
-            SCOPED_TRACE(testing::Message() << (&row - rows) << ' ' << road);
-            box->setText(QString::fromUtf8(row.before));
+            SCOPED_TRACE(testing::Message() << text << ' ' << road);
+            box->setText(QString::fromUtf8(before));
             box->setCursorPosition(0);
             if (road[0] == 't') {
                 for (const QChar c : arriving) {
@@ -73,48 +71,40 @@ TEST(KeyFilter, WhatArrivesTypedPastedOrByAnInputMethodIsCleanedAlikeThenCut) {
                 commit.setCommitString(arriving);
                 QApplication::sendEvent(box, &commit);
             }
-            EXPECT_EQ(box->text(), QString::fromUtf8(row.kept));
+            EXPECT_EQ(box->text(), QString::fromUtf8(kept));
         }
     }
 }
 
 TEST(KeyFilter, EditingKeysPassAndClipboardKeysWorkOnlyInUnfilteredFields) {
-    const struct {
-        int index;
-        const char* before; // wholly selected
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        const char* after;
-        const char* clipboard; // afterwards; it held "ZZ"
-    } rows[] = {
-        {1, "AB", Qt::Key_Backspace, {}, "", "ZZ"},
-        {12, "ab", Qt::Key_C, Qt::ControlModifier, "ab", "ZZ"},
-        {8, "cd", Qt::Key_C, Qt::ControlModifier, "cd", "cd"},
-        {12, "ab", Qt::Key_V, Qt::ControlModifier, "ab", "ZZ"},
-        {0, "AR01", Qt::Key_X, Qt::ControlModifier, "AR01", "ZZ"},
-    };
+    // Text1(index), its text (wholly selected), the key, its text and the clipboard's
+    // after the key (the clipboard held "ZZ").
+    const std::tuple<int, const char*, Qt::Key, Qt::KeyboardModifiers, const char*, const char*>
+        rows[] = {
+            {1, "AB", Qt::Key_Backspace, {}, "", "ZZ"},
+            {12, "ab", Qt::Key_C, Qt::ControlModifier, "ab", "ZZ"},
+            {8, "cd", Qt::Key_C, Qt::ControlModifier, "cd", "cd"},
+            {12, "ab", Qt::Key_V, Qt::ControlModifier, "ab", "ZZ"},
+            {0, "AR01", Qt::Key_X, Qt::ControlModifier, "AR01", "ZZ"},
+        };
     Bench bench;
     app::FrmMain& w = bench.open();
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
+    for (const auto& [index, before, key, modifiers, after, clipboard] : rows) {
+        SCOPED_TRACE(index);
         QGuiApplication::clipboard()->setText(QStringLiteral("ZZ"));
-        QLineEdit* box = w.Text1Line(row.index);
+        QLineEdit* box = w.Text1Line(index);
         box->setEnabled(true);
-        box->setText(QString::fromUtf8(row.before));
+        box->setText(QString::fromUtf8(before));
         box->selectAll();
-        QTest::keyClick(box, row.key, row.modifiers);
-        EXPECT_EQ(box->text(), QString::fromUtf8(row.after));
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(row.clipboard));
+        QTest::keyClick(box, key, modifiers);
+        EXPECT_EQ(box->text(), QString::fromUtf8(after));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(clipboard));
     }
 }
 
 TEST(FocusRule, AnArrivalDatesAnEmptyMaintenanceDateAndSelectsTheWholeField) {
-    const struct {
-        int index;
-        const char* text;
-        Qt::FocusReason reason;
-        const char* selected;
-    } rows[] = {
+    // Text1(index), its text, why the focus arrives, what is selected then.
+    const std::tuple<int, const char*, Qt::FocusReason, const char*> rows[] = {
         {3, "", Qt::TabFocusReason, "2026/12/7"}, // today, in the short date format
         {3, "repaired", Qt::BacktabFocusReason, "repaired"},
         {9, "", Qt::TabFocusReason, ""}, // other fields stay empty
@@ -127,14 +117,14 @@ TEST(FocusRule, AnArrivalDatesAnEmptyMaintenanceDateAndSelectsTheWholeField) {
     };
     Bench bench;
     app::FrmMain& w = bench.open();
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
-        w.Text1[row.index]->setEnabled(true);
-        w.SetText1Text(row.index, QString::fromUtf8(row.text));
-        w.Text1Line(row.index)->setCursorPosition(1);
-        QFocusEvent focusIn(QEvent::FocusIn, row.reason);
-        QApplication::sendEvent(w.Text1[row.index], &focusIn);
-        EXPECT_EQ(w.Text1Line(row.index)->selectedText(), QString::fromUtf8(row.selected));
+    for (const auto& [index, text, reason, selected] : rows) {
+        SCOPED_TRACE(reason);
+        w.Text1[index]->setEnabled(true);
+        w.SetText1Text(index, QString::fromUtf8(text));
+        w.Text1Line(index)->setCursorPosition(1);
+        QFocusEvent focusIn(QEvent::FocusIn, reason);
+        QApplication::sendEvent(w.Text1[index], &focusIn);
+        EXPECT_EQ(w.Text1Line(index)->selectedText(), QString::fromUtf8(selected));
     }
 }
 
