@@ -4,14 +4,11 @@
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
 #include "FixedCalendar.h"
+#include "RadioMemory.h"
 #include "ServiceFakes.h"
 #include "VirtualClock.h"
 #include "app/FrmMain.h"
 #include "platform/CodePage.h"
-#include "platform/OsVersion.h"
-#include "platform/ProfileFile.h"
-#include "platform/SerialPortMap.h"
-#include "platform/SystemLocale.h"
 #include "radiosim/RadioSim.h"
 
 #include <QApplication>
@@ -20,51 +17,76 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMap>
 #include <QPushButton>
-#include <QString>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
-#include <ostream>
-#include <utility>
 #include <vector>
 
 namespace tavrik::apptest {
 
-/// A radio's 256 bytes with known identity, factory and dealer information.
-[[nodiscard]] radiosim::Memory KnownRadio(const char* serial = "2026030500000001");
-/// Writes text bytes at an offset of the memory.
-void PutText(radiosim::Memory& memory, int offset, const char* text);
-/// The texts of Text1(0) to Text1(13).
-[[nodiscard]] QStringList AllTexts(const app::FrmMain& w);
-
 /// The window on fake services, with simulated radios on the line when attached.
-class Bench {
-public:
-    Bench();
-    ~Bench() { window.reset(); }
+struct Bench {
+    Bench() {
+        portMap.ports = {{QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0")}};
+        ini.values.insert(QStringLiteral("language/comPort"), QStringLiteral("3"));
+        port.setAvailablePorts({3});
+    }
 
     /// Builds the window (which runs its start-up).
-    app::FrmMain& open(std::uint32_t lcid = 0x0409);
-    /// Shows the window and makes it the active one, for keyboard tests.
-    void activate();
-    /// Presses Tab `count` times and names the controls that took the focus.
-    QStringList tabThrough(int count);
-    /// Puts a series of radios on the cable behind the port; every byte takes its time.
-    void attachRadios(std::vector<radiosim::Memory> radios);
-    /// Runs virtual time until a message box has been shown (the end of an operation).
-    bool runUntilMessage(std::chrono::milliseconds limit = std::chrono::seconds(10));
+    app::FrmMain& open(std::uint32_t lcid = 0x0409) {
+        locale.lcid = lcid;
+        window = std::make_unique<app::FrmMain>(
+            app::FrmMainServices{locale, calendar, *codePage, os, portMap, ini, port, waitTimer,
+                                 refreshTimer, messages, time});
+        return *window;
+    }
 
-    [[nodiscard]] std::vector<QString> messageTexts() const { return messages.texts(); }
+    /// Shows the window and makes it the active one, for keyboard tests.
+    void activate() {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    /// Presses Tab `count` times and names the controls that took the focus.
+    QStringList tabThrough(int count) {
+        QStringList visited;
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        return visited;
+    }
+
+    /// Puts a series of radios on the cable behind the port; every byte takes its time
+    /// (a radio answering at once would keep the virtual clock standing).
+    void attachRadios(std::vector<radiosim::Memory> radios) {
+        radiosim::SimOptions options;
+        options.pacing = true;
+        radio = std::make_unique<radiosim::RadioSim>(std::move(radios), options);
+        port.setPeer([this](const QByteArray& sent, test::VirtualClock::Micros now) {
+            std::vector<test::Arrival> arrivals;
+            for (radiosim::Output& out : radio->receive(sent, now)) {
+                arrivals.push_back({out.at, std::move(out.bytes)});
+            }
+            return arrivals;
+        });
+    }
+
+    /// Runs virtual time until `count` message boxes have been shown.
+    bool runUntilMessages(std::size_t count = 1) {
+        return clock.runUntil([&] { return messages.shown().size() >= count; },
+                              std::chrono::seconds(60));
+    }
 
     test::VirtualClock clock;
     test::FakeSerialPort port{clock};
-    test::FakeTimer waitTimer{clock, std::chrono::milliseconds(500)};
-    test::FakeTimer refreshTimer{clock, std::chrono::milliseconds(1000)};
+    // The program's own intervals: a wrong one shows in the runs.
+    test::FakeTimer waitTimer{clock, kAnswerTimeout};
+    test::FakeTimer refreshTimer{clock, ModSetComm::kRefreshInterval};
     test::FakeMessageBoxes messages;
     test::VirtualTime time{clock};
     test::FixedCalendar calendar{QDate(2026, 12, 7)};
@@ -72,9 +94,9 @@ public:
     test::FakeOsVersion os;
     test::FakePortMap portMap;
     test::FakeIni ini;
-    std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591); // ASCII texts
+    std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591);
     std::unique_ptr<radiosim::RadioSim> radio;
-    std::unique_ptr<app::FrmMain> window;
+    std::unique_ptr<app::FrmMain> window; // last: it goes first
 };
 
 } // namespace tavrik::apptest
