@@ -68,11 +68,7 @@ struct Bench {
         options.pacing = true;
         radio = std::make_unique<radiosim::RadioSim>(std::move(radios), options);
         port.setPeer([this](const QByteArray& sent, test::VirtualClock::Micros now) {
-            std::vector<test::Arrival> arrivals;
-            for (radiosim::Output& out : radio->receive(sent, now)) {
-                arrivals.push_back({out.at, std::move(out.bytes)});
-            }
-            return arrivals;
+            return radio->receive(sent, now);
         });
     }
 

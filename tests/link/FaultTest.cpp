@@ -231,18 +231,6 @@ TEST(PortLost, EndsTheOperationAtOnce) {
     }
 }
 
-TEST(Idle, AnAnswerOnlySwitchesTheTimeOutOff) {
-    LinkBench bench;
-    bench.comm.StartRead();
-    ASSERT_TRUE(bench.runUntil([&] { return bench.port.sent().size() == 2; }));
-    bench.comm.state().opKind = OpKind::Idle; // as a stopped run leaves it
-    ASSERT_TRUE(bench.timer.isEnabled());
-    bench.settle();
-    EXPECT_EQ(bench.requests(), words("PROGRAM R3B00"));
-    EXPECT_FALSE(bench.timer.isEnabled());
-    EXPECT_TRUE(bench.messages().isEmpty());
-}
-
 // The band question is a modal box: its nested event loop may deliver the port's
 // receive event, the time-out's tick and a start command while the step that asked is
 // still running.

@@ -97,11 +97,7 @@ struct LinkBench {
           comm(port, timer, boxes, time, data, window, [] { return qint16{3}; }) {
         data.LoadDefaults();
         port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
-            std::vector<Arrival> out;
-            for (radiosim::Output& o : sim.receive(sent, now)) {
-                out.push_back({o.at, std::move(o.bytes)});
-            }
-            return out;
+            return sim.receive(sent, now);
         });
     }
     /// Two default radios and `options`.

@@ -2,6 +2,7 @@
 
 #include "VirtualClock.h"
 #include "platform/SerialPort.h"
+#include "radiosim/RadioSim.h"
 
 #include <QByteArray>
 
@@ -12,11 +13,9 @@
 
 namespace tavrik::test {
 
-/// Bytes arriving at the computer's end of the line at a given virtual time.
-struct Arrival {
-    VirtualClock::Micros at;
-    QByteArray bytes;
-};
+/// Bytes arriving at the computer's end of the line at a given virtual time (as the
+/// simulated radio gives them back).
+using Arrival = radiosim::Output;
 
 /// A serial port on a VirtualClock, joined to whatever sits at the other end of
 /// the line (a simulated radio): each send is handed to the peer, and the bytes the
