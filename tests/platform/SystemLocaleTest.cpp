@@ -56,13 +56,9 @@ TEST(SystemLocaleName, TheFirstFileThatNamesALocaleWins) {
                 file.write(content);
             }
         }
-        QMap<QString, QString> environment;
-        if (row.lcAll) {
-            environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(row.lcAll));
-        }
-        if (row.lang) {
-            environment.insert(QStringLiteral("LANG"), QString::fromLatin1(row.lang));
-        }
+        const QMap<QString, QString> environment{
+            {QStringLiteral("LC_ALL"), QString::fromLatin1(row.lcAll)},
+            {QStringLiteral("LANG"), QString::fromLatin1(row.lang)}};
         const LocaleSources sources{
             files, [environment](const QString& name) { return environment.value(name); }};
         EXPECT_EQ(systemLocaleName(sources), QString::fromLatin1(row.found));
