@@ -124,17 +124,6 @@ TEST(MulWrite, WritesThreeRadiosEachWithItsOwnBytes) {
               (QStringList{"2026030500000002", "2026030500000003", "2026030500000004"}));
 }
 
-TEST(MulWrite, ATotalBelowTwoWritesOneRadio) {
-    for (qint32 total : {0, -5}) {
-        SCOPED_TRACE(total);
-        LinkBench bench(pacedOptions());
-        ASSERT_TRUE(bench.startMulWrite(total));
-        bench.settle();
-        EXPECT_EQ(bench.messages(), QStringList{"MulWrite Complete!"});
-        EXPECT_EQ(bench.sim.storedWrites(1), 0);
-    }
-}
-
 radiosim::SimOptions series(std::chrono::milliseconds unplugAfter, std::chrono::milliseconds gap) {
     radiosim::SimOptions options;
     options.unplugAfter = unplugAfter;
