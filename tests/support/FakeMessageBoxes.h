@@ -23,8 +23,17 @@ public:
 
     using MessageBoxes::inform;
     void inform(const QString& text, platform::MessageIcon icon,
-                const platform::MessageDetails& details) override;
-    [[nodiscard]] bool askOkCancel(const QString& text, platform::MessageIcon icon) override;
+                const platform::MessageDetails& details) override {
+        show({text, icon, false, details});
+    }
+    [[nodiscard]] bool askOkCancel(const QString& text, platform::MessageIcon icon) override {
+        show({text, icon, true, {}});
+        const bool ok = m_answers.empty() || m_answers.front();
+        if (!m_answers.empty()) {
+            m_answers.pop_front();
+        }
+        return ok;
+    }
 
     /// Answers for the next questions, in order (true for OK).
     void scriptAnswers(std::deque<bool> answers) { m_answers = std::move(answers); }
@@ -33,10 +42,23 @@ public:
 
     [[nodiscard]] const std::vector<Shown>& shown() const { return m_shown; }
     /// The texts shown, in order.
-    [[nodiscard]] std::vector<QString> texts() const;
+    [[nodiscard]] std::vector<QString> texts() const {
+        std::vector<QString> out;
+        for (const Shown& s : m_shown) {
+            out.push_back(s.text);
+        }
+        return out;
+    }
     void clear() { m_shown.clear(); }
 
 private:
+    void show(Shown shown) {
+        m_shown.push_back(std::move(shown));
+        if (m_whileOpen) {
+            m_whileOpen(m_shown.back());
+        }
+    }
+
     std::vector<Shown> m_shown;
     std::deque<bool> m_answers;
     std::function<void(const Shown&)> m_whileOpen;

@@ -1,17 +1,10 @@
 #include "FakeSerialPort.h"
 
-#include <algorithm>
 #include <memory>
 
 namespace tavrik::test {
 
 FakeSerialPort::FakeSerialPort(VirtualClock& clock) : m_clock(clock) {}
-
-FakeSerialPort::~FakeSerialPort() {
-    for (VirtualClock::EventId id : m_inFlight) {
-        m_clock.cancel(id);
-    }
-}
 
 bool FakeSerialPort::open(int portNumber) {
     close();
@@ -56,16 +49,14 @@ bool FakeSerialPort::send(const QByteArray& bytes) {
     if (!m_peer) {
         return true;
     }
+    // Bytes still on the line when the port is destroyed never arrive.
     for (Arrival& a : m_peer(bytes, m_clock.now())) {
-        auto id = std::make_shared<VirtualClock::EventId>(0);
-        *id = m_clock.schedule(a.at, [this, id, data = std::move(a.bytes)] {
-            m_inFlight.erase(std::remove(m_inFlight.begin(), m_inFlight.end(), *id),
-                             m_inFlight.end());
-            if (m_open) {
-                deliver(data);
-            }
-        });
-        m_inFlight.push_back(*id);
+        m_clock.schedule(a.at,
+                         [alive = std::weak_ptr<bool>(m_alive), this, data = std::move(a.bytes)] {
+                             if (!alive.expired() && m_open) {
+                                 deliver(data);
+                             }
+                         });
     }
     return true;
 }

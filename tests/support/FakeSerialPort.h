@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -28,7 +29,6 @@ public:
         std::function<std::vector<Arrival>(const QByteArray& sent, VirtualClock::Micros now)>;
 
     explicit FakeSerialPort(VirtualClock& clock);
-    ~FakeSerialPort() override;
     FakeSerialPort(const FakeSerialPort&) = delete;
     FakeSerialPort& operator=(const FakeSerialPort&) = delete;
 
@@ -83,7 +83,7 @@ private:
     std::optional<platform::OpenFailure> m_scriptedFailure;
     std::vector<QByteArray> m_sent;
     std::vector<int> m_opened;
-    std::vector<VirtualClock::EventId> m_inFlight;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     QByteArray m_input;
     int m_threshold = 1;
     int m_refuseFrom = 0;

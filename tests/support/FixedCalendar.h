@@ -11,12 +11,12 @@ namespace tavrik::test {
 /// (pattern letters d, dd, M, MM, yy, yyyy).
 class FixedCalendar final : public platform::SystemCalendar {
 public:
-    explicit FixedCalendar(QDate today, QString format = QStringLiteral("yyyy/M/d"));
-
+    explicit FixedCalendar(QDate today, QString format = QStringLiteral("yyyy/M/d"))
+        : m_today(today), m_format(std::move(format)) {}
     [[nodiscard]] QDate today() const override { return m_today; }
-    [[nodiscard]] QString shortDate(const QDate& date) const override;
-
-    void setToday(QDate today) { m_today = today; }
+    [[nodiscard]] QString shortDate(const QDate& date) const override {
+        return date.toString(m_format);
+    }
 
 private:
     QDate m_today;

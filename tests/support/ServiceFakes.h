@@ -46,22 +46,42 @@ struct FakePortMap final : platform::SerialPortMap {
     mutable int reads = 0;
 
     /// Entries named `names`, each standing for the device "/dev/<name>".
-    void setNames(const QStringList& names);
-    [[nodiscard]] std::optional<std::vector<platform::PortMapEntry>> entries() const override;
+    void setNames(const QStringList& names) {
+        ports.clear();
+        for (const QString& name : names) {
+            ports.push_back({name, QStringLiteral("/dev/") + name});
+        }
+    }
+    [[nodiscard]] std::optional<std::vector<platform::PortMapEntry>> entries() const override {
+        ++reads;
+        return unavailable ? std::nullopt : std::optional(ports);
+    }
     /// The device of the entry named "COM<n>".
-    [[nodiscard]] QString deviceFor(int portNumber) const override;
+    [[nodiscard]] QString deviceFor(int portNumber) const override {
+        for (const platform::PortMapEntry& entry : ports) {
+            if (entry.name == QStringLiteral("COM%1").arg(portNumber)) {
+                return entry.device;
+            }
+        }
+        return {};
+    }
 };
 
 /// A settings file in memory: "section/key" -> value; `writes` holds every value
-/// stored, in order; `refuseWrites` makes every store fail.
+/// stored, in order.
 struct FakeIni final : platform::ProfileFile {
     QMap<QString, QString> values;
     QStringList writes;
-    bool refuseWrites = false;
 
     [[nodiscard]] QString read(const QString& section, const QString& key,
-                               const QString& fallback) const override;
-    bool write(const QString& section, const QString& key, const QString& value) override;
+                               const QString& fallback) const override {
+        return values.value(section + u'/' + key, fallback);
+    }
+    bool write(const QString& section, const QString& key, const QString& value) override {
+        writes.append(value);
+        values.insert(section + u'/' + key, value);
+        return true;
+    }
 };
 
 } // namespace tavrik::test
