@@ -1,11 +1,12 @@
-// mysetup.ini as a hand, an editor or a broken disk may leave it: the input is the
-// file's content. Start-up reads the remembered port, a port is stored, and it is read
-// back.
+// mysetup.ini as a hand, an editor or a broken disk may leave it: the input is
+// the file's content. Start-up reads the remembered port, a port is stored, and
+// it is read back.
 //
-// Properties, any violation aborts (a reader that loops is caught by libFuzzer's
-// -timeout):
+// Properties, any violation aborts (a reader that loops is caught by
+// libFuzzer's -timeout):
 // - the store succeeds and the port read back is the one stored;
-// - the store changes the file in one place only, within one line: every other line,
+// - the store changes the file in one place only, within one line: every other
+// line,
 //   and every line break, keeps its bytes.
 #include "Require.h"
 #include "platform/IniProfileFile.h"
@@ -20,24 +21,15 @@ namespace {
 using namespace tavrik;
 using tavrik::test::require;
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    require(file.open(QIODevice::ReadOnly), "the file can be read");
-    return file.readAll();
-}
-
 // `after` is `before` with one stretch replaced, and what it replaced held no line break.
 bool changedWithinOneLine(const QByteArray& before, const QByteArray& after) {
-    const qsizetype shorter = std::min(before.size(), after.size());
-    qsizetype head = 0;
-    while (head < shorter && before.at(head) == after.at(head)) {
-        ++head;
-    }
-    qsizetype tail = 0;
-    while (tail < shorter - head &&
-           before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail)) {
-        ++tail;
-    }
+    const auto head =
+        std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first -
+        before.begin();
+    const auto tail =
+        std::mismatch(before.rbegin(), before.rend() - head, after.rbegin(), after.rend() - head)
+            .first -
+        before.rbegin();
     const QByteArray replaced = before.mid(head, before.size() - head - tail);
     return !replaced.contains('\n') && !replaced.contains('\r');
 }
@@ -49,12 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(scratch.isValid(), "a scratch folder");
     const QString path = platform::settingsFilePath(scratch.path());
     const QByteArray before(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    {
-        QFile file(path);
-        require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    file.write(before) == before.size(),
-                "the scratch file can be written");
-    }
+    QFile file(path);
+    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                file.write(before) == before.size(),
+            "the scratch file can be written");
+    file.close();
 
     platform::IniProfileFile ini(path);
     const QString section = QStringLiteral("language");
@@ -63,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString port = QString::number(1 + size % 256);
     require(ini.write(section, key, port), "the port is stored");
     require(ini.read(section, key, QString()) == port, "the port read back is the one stored");
-    require(changedWithinOneLine(before, contents(path)), "the store keeps every other line");
+    require(file.open(QIODevice::ReadOnly) && changedWithinOneLine(before, file.readAll()),
+            "the store keeps every other line");
     return 0;
 }

@@ -37,23 +37,18 @@ using namespace tavrik::test;
 using namespace std::chrono_literals;
 
 // The fuzz input, read from the front; a spent input reads as zeros.
-class Script {
-public:
-    Script(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    std::uint8_t next() { return m_at < m_size ? m_data[m_at++] : 0; }
-    QByteArray take(int n) {
-        QByteArray out;
-        for (int i = 0; i < n && !spent(); ++i) {
-            out.append(static_cast<char>(next()));
-        }
-        return out;
-    }
-    [[nodiscard]] bool spent() const { return m_at >= m_size; }
+struct Script {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
 
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_at = 0;
+    std::uint8_t next() { return at < size ? data[at++] : 0; }
+    QByteArray take(int n) {
+        const auto length = std::min<std::size_t>(static_cast<std::size_t>(n), size - at);
+        at += length;
+        return {reinterpret_cast<const char*>(data + at - length), static_cast<qsizetype>(length)};
+    }
+    [[nodiscard]] bool spent() const { return at >= size; }
 };
 
 constexpr std::array<std::chrono::milliseconds, 8> kChunkDelays{0ms,  0ms,   1ms,   10ms,
@@ -64,18 +59,14 @@ bool isBlockWrite(const QByteArray& request) {
     return request.size() == 22 && request.at(0) == 'W';
 }
 
-QByteArray readRequest(int block) {
-    return QByteArray("R") + char(block >> 8) + char(block & 0xFF) + '\x10';
-}
-
-int addressOf(const QByteArray& request) {
-    return static_cast<std::uint8_t>(request.at(1)) * 256 +
-           static_cast<std::uint8_t>(request.at(2));
+// A request's head: the letter and, for a block, its address.
+QByteArray head(char letter, int block) {
+    return QByteArray(1, letter) + char(block >> 8) + char(block & 0xFF);
 }
 
 class Line {
 public:
-    Line(const std::uint8_t* data, std::size_t size) : m_script(data, size) {
+    Line(const std::uint8_t* data, std::size_t size) : m_script{data, size} {
         m_bench.port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             answer(sent, now);
             return std::vector<Arrival>{};
@@ -83,7 +74,7 @@ public:
         m_bench.boxes.setWhileOpen([this](const FakeMessageBoxes::Shown& box) {
             if (box.text == QLatin1String("Write Complete!") ||
                 box.text == QLatin1String("MulWrite Complete!")) {
-                require(radioAcknowledged(m_radioStart, m_fed.size()),
+                require(radioAcknowledged(m_radioStart, m_line.size()),
                         "a write reported complete had every block and END acknowledged");
             } else if (box.text == QLatin1String("Read Complete!")) {
                 require(imageAsCarried(), "a Read reported complete holds the blocks carried");
@@ -99,14 +90,12 @@ public:
             const std::uint8_t offset = m_script.next();
             m_bench.sim.memory(0).at(offset) = m_script.next();
         }
-        m_bench.start(operation == 0   ? OpKind::Read
-                      : operation == 1 ? OpKind::Write
-                                       : OpKind::MulWrite,
-                      operation - 1);
-        const bool ended = m_bench.runUntil(
-            [this] { return over() || (m_script.spent() && waitingForNextRadio()); }, 2h);
-        if (!over() && m_script.spent() && waitingForNextRadio()) {
-            // The line is quiet for good: the operator stops the run.
+        const std::array kinds{OpKind::Read, OpKind::Write, OpKind::MulWrite, OpKind::MulWrite};
+        m_bench.start(kinds.at(operation), operation - 1);
+        // Quiet for good while a multi-write waits for the next radio: the operator stops.
+        const auto quiet = [this] { return m_script.spent() && waitingForNextRadio(); };
+        const bool ended = m_bench.runUntil([&] { return over() || quiet(); }, 2h);
+        if (!over() && quiet()) {
             (void)m_bench.startMulWrite(0);
         }
         require(ended && over(), "the operation ends");
@@ -115,68 +104,55 @@ public:
 private:
     // After each request: what the line carries back, in chunks on the virtual clock.
     void answer(const QByteArray& sent, VirtualClock::Micros now) {
-        m_fed.resize(m_bench.port.sent().size());
+        m_line.push_back({sent, {}});
         if (sent == "PROGRAM") {
             // The handshake after a radio's blocks: a multi-write polls for the next radio.
-            const std::size_t handshake = m_fed.size() - 1;
+            const std::size_t handshake = m_line.size() - 1;
             const qint32 written = m_bench.window.number.toInt() - 1;
             if (written > m_radiosWritten) {
                 require(radioAcknowledged(m_radioStart, handshake),
                         "a radio of a multi-write counted had every block and END acknowledged");
                 m_radiosWritten = written;
             } else {
-                const std::vector<QByteArray>& requests = m_bench.port.sent();
-                require(std::none_of(requests.begin() + static_cast<qsizetype>(m_radioStart),
-                                     requests.end() - 1, isBlockWrite),
+                require(std::none_of(m_line.begin() + static_cast<qsizetype>(m_radioStart),
+                                     m_line.end() - 1,
+                                     [](const Exchange& e) { return isBlockWrite(e.request); }),
                         "a multi-write leaves a radio it began to write only by an ending");
             }
             m_radioStart = handshake;
         }
-        const QByteArray radio = radioAnswer(sent, now);
-        QByteArray bytes;
-        switch (m_script.next() % 9) {
-        case 0:
-            break;
-        case 1:
-            bytes = radio;
-            break;
-        case 2:
-            bytes = radio;
-            if (!bytes.isEmpty()) {
-                const qsizetype at = m_script.next() % bytes.size();
-                bytes[at] = static_cast<char>(m_script.next());
-            }
-            break;
-        case 3:
-            bytes = radio;
-            if (!bytes.isEmpty()) {
-                bytes.remove(m_script.next() % bytes.size(), 1);
-            }
-            break;
-        case 4:
-            bytes = m_script.take(m_script.next() % 8) + radio;
-            break;
-        case 5:
-            bytes = radio + m_script.take(m_script.next() % 8);
-            break;
-        case 6:
+        QByteArray bytes = radioAnswer(sent, now); // never empty: the cable echoes
+        const int choice = m_script.next() % 9;
+        if (choice == 0) {
+            bytes.clear();
+        } else if (choice == 2) {
+            const qsizetype at = m_script.next() % bytes.size();
+            bytes[at] = static_cast<char>(m_script.next());
+        } else if (choice == 3) {
+            bytes.remove(m_script.next() % bytes.size(), 1);
+        } else if (choice == 4) {
+            bytes.prepend(m_script.take(m_script.next() % 8));
+        } else if (choice == 5) {
+            bytes += m_script.take(m_script.next() % 8);
+        } else if (choice == 6) {
             bytes = m_script.take(m_script.next());
-            break;
-        case 7:
+        } else if (choice == 7) {
             bytes = sent + m_script.take(m_script.next() % 32);
-            break;
-        default: {
-            const int block = 0x3B00 + 16 * (m_script.next() % 16);
-            bytes = sent + radioAnswer(readRequest(block), now).mid(4);
-            break;
-        }
+        } else if (choice == 8) { // the answer to a read of another block, without its echo
+            const QByteArray read = head('R', 0x3B00 + 16 * (m_script.next() % 16)) + '\x10';
+            bytes = sent + radioAnswer(read, now).mid(4);
         }
         VirtualClock::Micros at = now;
         for (qsizetype from = 0; from < bytes.size();) {
             const std::uint8_t chunk = m_script.next();
             const qsizetype size = 1 + (chunk & 0x1F);
             at += kChunkDelays.at(chunk >> 5);
-            m_bench.clock.schedule(at, [this, part = bytes.mid(from, size)] { arrive(part); });
+            m_bench.clock.schedule(at, [this, part = bytes.mid(from, size)] {
+                if (m_bench.port.isOpen()) { // else nobody listens: the bytes are lost
+                    m_line.back().fed += part;
+                    m_bench.port.deliver(part);
+                }
+            });
             from += size;
         }
     }
@@ -190,46 +166,31 @@ private:
         return bytes;
     }
 
-    void arrive(const QByteArray& part) {
-        if (!m_bench.port.isOpen()) {
-            return; // nobody listens: the bytes are lost
-        }
-        m_fed.at(m_bench.port.sent().size() - 1) += part;
-        m_bench.port.deliver(part);
-    }
-
     // Requests [from, to) held a block write of each of the seven blocks and an end
     // request that each came back as their complete echo followed by 06.
     [[nodiscard]] bool radioAcknowledged(std::size_t from, std::size_t to) const {
-        const std::vector<QByteArray>& sent = m_bench.port.sent();
-        std::set<int> blocks;
-        bool end = false;
+        std::set<QByteArray> acknowledged; // the heads of the block writes and END
         for (std::size_t i = from; i < to; ++i) {
-            if (!m_fed.at(i).contains(sent.at(i) + '\x06')) {
-                continue;
-            }
-            if (isBlockWrite(sent.at(i))) {
-                blocks.insert(addressOf(sent.at(i)));
-            } else if (sent.at(i) == "END") {
-                end = true;
+            const Exchange& e = m_line.at(i);
+            if ((isBlockWrite(e.request) || e.request == "END") &&
+                e.fed.contains(e.request + '\x06')) {
+                acknowledged.insert(e.request.left(3));
             }
         }
-        return end && std::all_of(kWriteBlocks.begin(), kWriteBlocks.end(),
-                                  [&](int block) { return blocks.count(block) != 0; });
+        return acknowledged.count("END") != 0 &&
+               std::all_of(kWriteBlocks.begin(), kWriteBlocks.end(),
+                           [&](int block) { return acknowledged.count(head('W', block)) != 0; });
     }
 
     // Each block of the image came right behind the echo of its read request.
     [[nodiscard]] bool imageAsCarried() const {
-        const std::vector<QByteArray>& sent = m_bench.port.sent();
         for (int block = 0x3B00; block <= 0x3BF0; block += 16) {
-            const QByteArray request = readRequest(block);
+            const QByteArray request = head('R', block) + '\x10';
             const QByteArray carried =
                 request + 'W' + request.mid(1) + m_bench.data.image().bytes(block, 16);
-            bool found = false;
-            for (std::size_t i = 0; i < sent.size() && !found; ++i) {
-                found = sent.at(i) == request && m_fed.at(i).contains(carried);
-            }
-            if (!found) {
+            if (std::none_of(m_line.begin(), m_line.end(), [&](const Exchange& e) {
+                    return e.request == request && e.fed.contains(carried);
+                })) {
                 return false;
             }
         }
@@ -250,8 +211,11 @@ private:
 
     LinkBench m_bench;
     Script m_script;
-    // The bytes that arrived while each request sent was the last one.
-    std::vector<QByteArray> m_fed;
+    // Each request sent, and the bytes that arrived while it was the last one.
+    struct Exchange {
+        QByteArray request, fed;
+    };
+    std::vector<Exchange> m_line;
     // The first request (the handshake) of the radio in hand.
     std::size_t m_radioStart = 0;
     qint32 m_radiosWritten = 0;
