@@ -1,34 +1,116 @@
-// The port list refresh at start-up, closing, the key filter and the cleaning of text that arrives
-// otherwise, the focus rules, the wheel over the drop-downs and the keyboard.
-#include "AppBench.h"
+// The main window on fake services, with simulated radios on the line when attached:
+// start-up and closing, the key filter and the cleaning of pasted text, the focus rules,
+// the wheel over the drop-downs, the keyboard, the band question, one Read then Write
+// against the in-process simulated radio, and multi-write mode as the window shows it.
+#include "FakeMessageBoxes.h"
+#include "FakeSerialPort.h"
+#include "FakeTimer.h"
+#include "FixedCalendar.h"
+#include "RadioMemory.h"
+#include "ServiceFakes.h"
+#include "VirtualClock.h"
+#include "app/FrmMain.h"
+#include "platform/CodePage.h"
+#include "radiosim/RadioSim.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
-#include <QInputMethodEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QWheelEvent>
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <tuple>
+#include <vector>
 
 namespace tavrik::apptest {
 namespace {
 
-TEST(StartUp, RefreshesOnlyAnEnumeratedPortList) {
-    for (const bool fixedList : {false, true}) { // NT 6.0 has the fixed list
-        Bench bench;
-        bench.os.info = platform::OsVersionInfo{2, fixedList ? 6u : 10u, 0};
-        bench.open();
-        EXPECT_EQ(bench.refreshTimer.isEnabled(), !fixedList);
+/// The window on fake services, with simulated radios on the line when attached.
+struct Bench {
+    Bench() {
+        portMap.ports = {{QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0")}};
+        ini.values.insert(QStringLiteral("language/comPort"), QStringLiteral("3"));
+        port.setAvailablePorts({3});
     }
-}
 
-TEST(Close, MidOperationClosesThePortAndNothingCallsBackIntoTheWindow) {
+    /// Builds the window (which runs its start-up).
+    app::FrmMain& open(std::uint32_t lcid = 0x0409) {
+        locale.lcid = lcid;
+        window = std::make_unique<app::FrmMain>(
+            app::FrmMainServices{locale, calendar, *codePage, os, portMap, ini, port, waitTimer,
+                                 refreshTimer, messages, time});
+        return *window;
+    }
+
+    /// Shows the window and makes it the active one, for keyboard tests.
+    void activate() {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    /// Presses Tab `count` times and names the controls that took the focus.
+    QStringList tabThrough(int count) {
+        QStringList visited;
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        return visited;
+    }
+
+    /// Puts a series of radios on the cable behind the port; every byte takes its time
+    /// (a radio answering at once would keep the virtual clock standing).
+    void attachRadios(std::vector<radiosim::Memory> radios) {
+        radiosim::SimOptions options;
+        options.pacing = true;
+        radio = std::make_unique<radiosim::RadioSim>(std::move(radios), options);
+        port.setPeer([this](const QByteArray& sent, test::VirtualClock::Micros now) {
+            return radio->receive(sent, now);
+        });
+    }
+
+    /// Runs virtual time until `count` message boxes have been shown.
+    bool runUntilMessages(std::size_t count = 1) {
+        return clock.runUntil([&] { return messages.shown().size() >= count; },
+                              std::chrono::seconds(60));
+    }
+
+    test::VirtualClock clock;
+    test::FakeSerialPort port{clock};
+    // The program's own intervals: a wrong one shows in the runs.
+    test::FakeTimer waitTimer{clock, kAnswerTimeout};
+    test::FakeTimer refreshTimer{clock, ModSetComm::kRefreshInterval};
+    test::FakeMessageBoxes messages;
+    test::VirtualTime time{clock};
+    test::FixedCalendar calendar{QDate(2026, 12, 7)};
+    test::FakeLocale locale;
+    test::FakeOsVersion os;
+    test::FakePortMap portMap;
+    test::FakeIni ini;
+    std::unique_ptr<platform::CodePage> codePage = platform::makeCodePage(28591);
+    std::unique_ptr<radiosim::RadioSim> radio;
+    std::unique_ptr<app::FrmMain> window; // last: it goes first
+};
+
+TEST(Close, AltXMidOperationClosesThePortAndNothingCallsBackIntoTheWindow) {
     Bench bench;
     bench.attachRadios({radiosim::DefaultMemory()});
     app::FrmMain& w = bench.open();
-    w.show();
+    bench.activate();
     w.Command1_Click();
     bench.clock.advanceBy(std::chrono::milliseconds(60)); // some blocks are read
-    ASSERT_TRUE(bench.port.isOpen());
-    w.close();
+    ASSERT_TRUE(bench.port.isOpen() && bench.refreshTimer.isEnabled());
+    QTest::keyClick(&w, Qt::Key_X, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
     EXPECT_FALSE(bench.port.isOpen());
     EXPECT_FALSE(bench.waitTimer.isEnabled());
     EXPECT_FALSE(bench.refreshTimer.isEnabled());
@@ -39,37 +121,30 @@ TEST(Close, MidOperationClosesThePortAndNothingCallsBackIntoTheWindow) {
     EXPECT_TRUE(bench.messages.shown().empty());
 }
 
-TEST(KeyFilter, WhatArrivesTypedPastedOrByAnInputMethodIsCleanedAlikeThenCut) {
+TEST(KeyFilter, WhatArrivesTypedOrPastedIsCleanedThenCut) {
     // Text1(index), its text before (the caret at its start), what arrives, what is kept.
     const std::tuple<int, const char*, const char*, const char*> rows[] = {
-        {1, "", "azAZ09- é", "azAZ09"},   // the serial: ASCII letters and digits only
-        {12, "", "# 中a\t", "# a"},       // the password and the area code: printable ASCII
-        {8, "", "中a-", "中a-"},          // a dealer field takes anything
-        {12, "", "中中中中ABCD", "ABCD"}, // cleaned first, then cut to four
-        {12, "XY", "中ABCD", "ABXY"},     // the cut takes what arrived
-        {9, "", "abcdefghijklmnopqrst", "abcdefghijklmnop"},
+        {1, "", "azAZ09- é", "azAZ09"}, // the serial: ASCII letters and digits only
+        {12, "", "# 中a\t", "# a"},     // the password and the area code: printable ASCII
+        {12, "XY", "中ABCD", "ABXY"},   // cleaned first, then cut to four: what arrived
+        {8, "", "中a-4567890123456789", "中a-4567890123456"}, // anything, up to 16
     };
     Bench bench;
     app::FrmMain& w = bench.open();
     for (const auto& [index, before, text, kept] : rows) {
         QLineEdit* box = w.Text1Line(index);
         box->setEnabled(true); // the greyed filtered fields take keys where enabled
-        const QString arriving = QString::fromUtf8(text);
-        for (const char* road : {"typed", "pasted", "committed"}) {
-            SCOPED_TRACE(testing::Message() << text << ' ' << road);
+        for (const bool typed : {true, false}) {
+            SCOPED_TRACE(testing::Message() << text << (typed ? " typed" : " pasted"));
             box->setText(QString::fromUtf8(before));
             box->setCursorPosition(0);
-            if (road[0] == 't') {
-                for (const QChar c : arriving) {
+            if (typed) {
+                for (const QChar c : QString::fromUtf8(text)) {
                     QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
                 }
-            } else if (road[0] == 'p') {
-                QGuiApplication::clipboard()->setText(arriving);
-                box->paste(); // what the context menu's Paste does
             } else {
-                QInputMethodEvent commit;
-                commit.setCommitString(arriving);
-                QApplication::sendEvent(box, &commit);
+                QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+                box->paste(); // what the context menu's Paste does
             }
             EXPECT_EQ(box->text(), QString::fromUtf8(kept));
         }
@@ -109,11 +184,9 @@ TEST(FocusRule, AnArrivalDatesAnEmptyMaintenanceDateAndSelectsTheWholeField) {
         {3, "repaired", Qt::BacktabFocusReason, "repaired"},
         {9, "", Qt::TabFocusReason, ""}, // other fields stay empty
         {8, "dealer", Qt::MouseFocusReason, "dealer"},
-        {8, "dealer", Qt::OtherFocusReason, "dealer"},
         // The focus given back by the field's own context menu or by the window's
         // re-activation leaves the caret alone: a Paste inserts there, a key wipes nothing.
         {8, "dealer", Qt::PopupFocusReason, ""},
-        {12, "1234", Qt::ActiveWindowFocusReason, ""},
     };
     Bench bench;
     app::FrmMain& w = bench.open();
@@ -132,26 +205,24 @@ TEST(Wheel, ChangesADropDownOnlyWhileItHasTheFocus) {
     Bench bench;
     bench.portMap.ports.push_back({QStringLiteral("COM4"), QStringLiteral("/dev/ttyUSB1")});
     app::FrmMain& w = bench.open();
-    bench.activate();
-    w.Command1->setFocus();
-    for (QComboBox* list : {w.Combo1[1], w.Combo2}) {
-        // A list that takes the focus by the wheel would have it before the wheel acts.
-        EXPECT_NE(list->focusPolicy(), Qt::WheelFocus);
-        for (const int expected : {0, 1}) {
-            QWheelEvent notch(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
-                              QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                              false);
-            QApplication::sendEvent(list, &notch);
-            EXPECT_EQ(list->currentIndex(), expected);
-            list->setFocus(Qt::TabFocusReason);
-        }
+    bench.activate(); // the band list has the focus
+    // A list that takes the focus by the wheel would have it before the wheel acts.
+    EXPECT_NE(w.Combo2->focusPolicy(), Qt::WheelFocus);
+    for (const int expected : {0, 1}) {
+        QWheelEvent notch(QPointF(5, 5), w.Combo2->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.Combo2, &notch);
+        EXPECT_EQ(w.Combo2->currentIndex(), expected);
+        w.Combo2->setFocus(Qt::TabFocusReason);
     }
     EXPECT_EQ(bench.ini.values.value(QStringLiteral("language/comPort")), QStringLiteral("4"));
 }
 
-TEST(Keyboard, TabCyclesEnterMovesOnFromAFilteredFieldOnlyAndAltXCloses) {
+TEST(StartUp, FocusOnTheBandListTabCyclesAndEnterMovesOnFromAFilteredFieldOnly) {
     Bench bench;
+    bench.os.info = platform::OsVersionInfo{2, 6, 0}; // a fixed port list: no refresh
     app::FrmMain& w = bench.open();
+    EXPECT_FALSE(bench.refreshTimer.isEnabled());
     bench.activate();
     EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("Combo1_1"));
     EXPECT_EQ(
@@ -164,10 +235,169 @@ TEST(Keyboard, TabCyclesEnterMovesOnFromAFilteredFieldOnlyAndAltXCloses) {
     w.Text1[12]->setFocus(Qt::TabFocusReason);
     QTest::keyClick(w.Text1[12], Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(w.Check8));
+}
 
-    QTest::keyClick(&w, Qt::Key_X, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
-    EXPECT_FALSE(bench.refreshTimer.isEnabled());
+TEST(GetDataByShow, TheBandQuestionSettlesADisagreementBetweenRadioAndWindow) {
+    const char* const overwrite = "Frequencys is different. Overwrite?";
+    // The band the radio reported, the operator's pick in Combo1(1) (-1: none), the
+    // answers, the question asked (none: nullptr), the band taken and the one shown, and
+    // the system locale.
+    const std::tuple<qint16, int, std::deque<bool>, const char*, qint16, int, std::uint32_t>
+        rows[] = {
+            {1, -1, {}, nullptr, 1, 1, 0x0409},
+            {1, 2, {true}, overwrite, 2, 2, 0x0409},  // OK takes the window's band
+            {1, 2, {false}, overwrite, 1, 1, 0x0409}, // Cancel puts the radio's band back
+            {5, -1, {}, nullptr, 5, -1, 0x0409}, // a band the list lacks shows none and is kept
+            {0, 1, {true}, "频段类型不同。是否覆盖？", 1, 1, 0x0804},
+        };
+    for (const auto& [radioBand, picked, answers, question, bandAfter, shownAfter, lcid] : rows) {
+        SCOPED_TRACE(testing::Message() << radioBand << ' ' << picked);
+        Bench bench;
+        app::FrmMain& w = bench.open(lcid);
+        w.data().settings().BandIndex = radioBand;
+        w.ShowByData();
+        if (picked >= 0) {
+            w.Combo1[1]->setCurrentIndex(picked);
+        }
+        bench.messages.scriptAnswers(answers);
+        w.GetDataByShow();
+        EXPECT_EQ(bench.messages.texts(),
+                  question ? std::vector{QString::fromUtf8(question)} : std::vector<QString>{});
+        for (const auto& shown : bench.messages.shown()) { // an OK/Cancel box with a warning
+            EXPECT_TRUE(shown.question && shown.icon == platform::MessageIcon::Exclamation);
+        }
+        EXPECT_EQ(w.data().settings().BandIndex, bandAfter);
+        EXPECT_EQ(w.Combo1[1]->currentIndex(), shownAfter);
+    }
+}
+
+TEST(ReadThenWrite, ShowsTheRadiosValuesAndWritesExactlyTheWindowsDealerFields) {
+    Bench bench;
+    bench.codePage = platform::makeCodePage(936); // the seller is in GBK
+    radiosim::Memory original = radiosim::DefaultMemory();
+    // A password with a lone lead byte and a byte after its end: untouched in the
+    // window, it must go back as these bytes.
+    test::Put(original, 0x18, QByteArray::fromHex("E931007F"));
+    bench.attachRadios({original});
+    app::FrmMain& w = bench.open();
+    w.Command1_Click();
+    ASSERT_TRUE(bench.runUntilMessages());
+    QStringList shown;
+    for (int index = 0; index <= 13; ++index) {
+        shown << w.Text1Text(index);
+    }
+    EXPECT_EQ(shown, (QStringList{"0571", "2025110300000042", "2025-11-03", "2026-01-15",
+                                  "Replaced battery contacts", "V1.05", "11-1-E-1", "WOLP",
+                                  "D-0042", "2025-12-01", "", "王记通讯", "\uFFFD1", "V1.02"}));
+    EXPECT_EQ(w.Combo1[0]->currentText(), QStringLiteral("TAVRIK"));
+    EXPECT_EQ(w.Combo1[1]->currentIndex(), 1);
+    EXPECT_EQ((std::vector{w.Check1->isChecked(), w.Check8->isChecked(), w.Check2->isChecked(),
+                           w.Check3->isChecked()}),
+              (std::vector{true, true, false, false})); // factory and Freq. Set
+
+    // The dealer edits what a Write sends.
+    w.SetText1Text(8, QStringLiteral("NEWDEALER"));
+    w.SetText1Text(10, QStringLiteral("2026/12/2"));
+    w.Check8->setChecked(false);
+    w.Check2->setChecked(true);
+    w.Combo1[1]->setCurrentIndex(2);
+    w.Command2_Click(); // the band question is answered OK
+    ASSERT_TRUE(bench.runUntilMessages(3));
+    EXPECT_EQ(bench.messages.texts(),
+              (std::vector<QString>{QStringLiteral("Read Complete!"),
+                                    QStringLiteral("Frequencys is different. Overwrite?"),
+                                    QStringLiteral("Write Complete!")}));
+    radiosim::Memory expected = original;
+    expected[0x0F] = 2;
+    expected[0x10] = 0x35; // Stun only; the factory bit and bits 4-5 as held
+    test::Put(expected, 0x60, QByteArray("NEWDEALER\0\0\0\0\0\0\0", 16));
+    test::Put(expected, 0x80, QByteArray("2026/12/2\0\0\0\0\0\0\0", 16)); // was erased
+    const radiosim::Memory& written = bench.radio->memory(0);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(written[i], expected[i]) << "offset 0x" << std::hex << i;
+    }
+    // The serial number shown moves on for the next radio.
+    EXPECT_EQ(w.Text1Text(1), QStringLiteral("2025110300000043"));
+}
+
+// The mode, the buttons, the radio number shown in Text2(1) and the status line.
+void expectMode(app::FrmMain& w, bool running, const char* caption, const char* number,
+                const char* status = "") {
+    EXPECT_EQ(w.comm().state().opKind, running ? OpKind::MulWrite : OpKind::Idle);
+    EXPECT_EQ(w.Command1->isEnabled(), !running);
+    EXPECT_EQ(w.Command2->isEnabled(), !running);
+    EXPECT_EQ(w.Command4->text(), QString::fromUtf8(caption));
+    EXPECT_EQ(w.Text2[1]->text(), QString::fromUtf8(number));
+    EXPECT_EQ(w.Label6->text(), QString::fromUtf8(status));
+}
+
+TEST(MulWrite, InChineseCaptionsAndButtonsFollowARunToItsEnd) {
+    Bench bench;
+    bench.attachRadios({radiosim::DefaultMemory(), radiosim::DefaultMemory()});
+    app::FrmMain& w = bench.open(0x0804);
+    w.Text2[0]->setText(QStringLiteral("2"));
+    w.Command4_Click();
+    expectMode(w, true, "停止写入多台(&M)", "1", "正在写设置数据...");
+    ASSERT_TRUE(bench.clock.runUntil([&] { return w.comm().state().MulWriteNo == 2; },
+                                     std::chrono::seconds(10)));
+    expectMode(w, true, "停止写入多台(&M)", "2", "请换下一台机器...");
+    ASSERT_TRUE(bench.runUntilMessages());
+    EXPECT_EQ(bench.messages.texts(), std::vector<QString>{"MulWrite Complete!"});
+    expectMode(w, false, "写入多台(&M)", "");
+}
+
+// The panel's keys, a count that starts nothing, a port that cannot be opened, and a
+// run stopped while waiting for the second radio.
+TEST(MulWrite, CtrlShiftMShowsThePanelAltMWorksOnlyThenAndTheRunCanBeStopped) {
+    Bench bench;
+    bench.attachRadios({radiosim::DefaultMemory(), radiosim::DefaultMemory()});
+    app::FrmMain& w = bench.open();
+    bench.activate();
+    const auto key = [&](Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(&w, Qt::Key_M, modifiers);
+    };
+    key(Qt::AltModifier);
+    EXPECT_FALSE(w.Command4->isDown());
+    key(Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(w.Frame4->isVisible());
+    // The panel takes its place in the focus cycle; the greyed Text2(1) is skipped.
+    w.Text1[11]->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(bench.tabThrough(3), (QStringList{"Command4", "Text2_0", "Text1_12"}));
+    for (const char* bad : {"", "-2"}) {
+        SCOPED_TRACE(bad);
+        w.Text2[0]->setText(QString::fromUtf8(bad));
+        w.Command4_Click();
+        expectMode(w, false, "&MulWrite", "0");
+        EXPECT_EQ(QApplication::focusWidget(), w.Text2[0]); // selected for a new count
+        EXPECT_EQ(w.Text2[0]->selectedText(), w.Text2[0]->text());
+        w.Text1[8]->setFocus();
+    }
+    EXPECT_TRUE(bench.port.opened().empty());
+    w.Text2[0]->setText(QStringLiteral(" 10 "));
+    bench.port.setAvailablePorts({9});
+    w.Command4_Click();
+    EXPECT_EQ(bench.messages.shown().size(), 1u);
+    expectMode(w, false, "&MulWrite", "");
+    bench.port.setAvailablePorts({3});
+
+    // An access key presses its button at once and clicks it when the press is over.
+    key(Qt::AltModifier);
+    EXPECT_TRUE(w.Command4->isDown());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.comm().state().opKind == OpKind::MulWrite; }));
+    EXPECT_EQ(w.comm().state().MulWriteTotal, 10);
+    expectMode(w, true, "Stop &MulWrite", "1", "Writting Data...");
+    ASSERT_TRUE(bench.clock.runUntil([&] { return w.comm().state().MulWriteNo == 2; },
+                                     std::chrono::seconds(10)));
+    expectMode(w, true, "Stop &MulWrite", "2", "Waitting next...");
+    // While a run is under way the panel stays, so the run can be stopped.
+    key(Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(w.Frame4->isVisible());
+    key(Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.comm().state().opKind == OpKind::Idle; }));
+    expectMode(w, false, "&MulWrite", "");
+    EXPECT_EQ(bench.messages.shown().size(), 1u); // the stop shows nothing
+    key(Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(w.Frame4->isVisible());
 }
 
 } // namespace

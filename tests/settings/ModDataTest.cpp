@@ -58,28 +58,12 @@ protected:
         m_data.ParseImage();
     }
 
-    // Reads `held`, changes every field a Write does not send (none may reach the
-    // image), lets `edit` change the record, and gives the image to write.
-    template <typename Edit> std::string written(const radiosim::Memory& held, Edit edit) {
-        load(held);
-        RadioSettings& s = m_data.settings();
-        s.FactoryMode = s.FactoryMode ? 0 : 1;
-        s.SerialNumber = s.ProductionDate = s.MaintainedDate = QStringLiteral("1/1/2000");
-        s.ManufactureCode = QStringLiteral("XX-X-X-X");
-        s.MaintainedDescription = QStringLiteral("changed");
-        s.UserCode = s.AreaCode = QStringLiteral("ZZZZ");
-        s.RfFirmwareVersion = s.LcdFirmwareVersion = QStringLiteral("V9.99");
-        edit(s);
-        m_data.BuildWriteImage();
-        return hex(m_data.image().raw());
-    }
-
     // The suite stops here if this build cannot convert code page 936.
     std::unique_ptr<platform::CodePage> m_codePage = [] {
         auto page = platform::makeCodePage(936);
         return page ? std::move(page) : throw std::runtime_error("code page 936 not available");
     }();
-    test::FixedCalendar m_calendar{QDate(2026, 3, 5)};
+    test::FixedCalendar m_calendar{QDate(987, 3, 5), QStringLiteral("dd.MM.yyyy")};
     ModData m_data{*m_codePage, m_calendar};
 };
 
@@ -91,42 +75,37 @@ TEST_F(ModDataTest, DefaultsFromTheCalendar) {
     s.StunCode = s.KillCode = QStringLiteral("X");
     m_data.LoadDefaults();
     EXPECT_EQ(s.Reserved1 + s.Reserved2, 0);
-    EXPECT_EQ(shown(s), text(u"0000|0|TAVRIK||V1.00|V1.00|370512|481623|WOLP||2026030500000001|"
-                             u"2026/3/5|03-1-E-1||||||"));
-
-    m_calendar = test::FixedCalendar(QDate(987, 12, 31), text(u"dd.MM.yyyy"));
-    m_data.LoadDefaults();
-    EXPECT_EQ(shown(s), text(u"0000|0|TAVRIK||V1.00|V1.00|370512|481623|WOLP||0987123100000001|"
-                             u"31.12.0987|12-1-E-1||||||"));
+    EXPECT_EQ(shown(s), text(u"0000|0|TAVRIK||V1.00|V1.00|370512|481623|WOLP||0987030500000001|"
+                             u"05.03.0987|03-1-E-1||||||"));
 }
 
 TEST_F(ModDataTest, SerialNumberAdvancesItsNumericPart) {
     // The eight characters in front stay and the rest counts; eight characters or fewer
-    // count as a whole. Eight nines widen to nine digits, of which the field keeps 16.
-    const std::pair<QString, QString> rows[] = {
-        {text(u"2026030500000001"), text(u"2026030500000002")},
-        {text(u"ABCDEFGHXY"), text(u"ABCDEFGHXY")},
-        {text(u"ABCDEFGH99999999"), text(u"ABCDEFGH10000000")},
-        {text(u"12345"), text(u"00012346")},
-        {text(u"-5"), text(u"-00000004")},
-        {text(u"3E9"), text(u"3E9")}}; // one more does not fit a 32-bit integer
+    // count as a whole. Eight nines widen to nine digits, of which the field keeps 16;
+    // 3E9 plus one does not fit a 32-bit integer.
+    const std::pair<const char*, const char*> rows[] = {{"ABCDEFGHXY", "ABCDEFGHXY"},
+                                                        {"ABCDEFGH99999999", "ABCDEFGH10000000"},
+                                                        {"12345", "00012346"},
+                                                        {"-5", "-00000004"},
+                                                        {"3E9", "3E9"}};
     for (const auto& [before, after] : rows) {
-        m_data.settings().SerialNumber = before;
+        m_data.settings().SerialNumber = QString::fromLatin1(before);
         m_data.NextSerialNumber();
-        EXPECT_EQ(m_data.settings().SerialNumber.text(), after) << before.toStdString();
+        EXPECT_EQ(m_data.settings().SerialNumber.text(), QString::fromLatin1(after)) << before;
     }
 }
 
-TEST_F(ModDataTest, ModelWordInTheFirstSevenBytes) {
-    const std::pair<QByteArray, bool> rows[] = {
-        {bytes("TAVRIK\xFF\xFF"), true}, {bytes("TAVRIK X"), true},
-        {bytes("tavrik\0\0"), false},    {bytes("TAVRIKS\0"), false},
-        {bytes("TAVRI\0\0\0"), false},   {bytes(" TAVRIK\0"), false}};
-    for (const auto& [first8, expected] : rows) {
-        m_data.image().setBytes(0x3B00, first8);
-        EXPECT_EQ(m_data.IsExpectedModel(), expected) << first8.toHex(' ').toStdString();
+TEST_F(ModDataTest, ModelWordInTheFirstSevenBytesAndTheBandList) {
+    // The model word, ended by erased memory or blanks; then other words.
+    const char* const first7[] = {"TAVRIK\xFF", "TAVRIK ", "TAVRIKS", " TAVRIK"};
+    for (int i = 0; i < 4; ++i) {
+        m_data.image().setBytes(0x3B00, QByteArray(first7[i]));
+        EXPECT_EQ(m_data.IsExpectedModel(), i < 2) << first7[i];
     }
     EXPECT_EQ(ModelDisplayName(text(u"OTHER\0Y  ")), QStringLiteral("OTHER"));
+    EXPECT_EQ(BandList(), (QStringList{"UHF{430 - 440 MHz} VHF{144 - 148 MHz}",
+                                       "UHF{400 - 490 MHz} VHF{136 - 174 MHz}",
+                                       "UHF{430 - 440 MHz} VHF{144 - 146 MHz}"}));
 }
 
 TEST_F(ModDataTest, ParseImageReadsEveryField) {
@@ -145,21 +124,18 @@ TEST_F(ModDataTest, ParseImageReadsEveryField) {
 }
 
 // A Write takes the band, flag bits 1 to 3, the password and the dealer fields from the
-// record. A password stores a character per byte, '?' for one that is not a byte of its
-// own; the dealer fields store code-page text, cut at 16 bytes even between the halves of
-// a character. Both zero-filled.
+// record, and nothing else. A password stores a character per byte, '?' for one that is
+// not a byte of its own; the dealer fields store code-page text, cut at 16 bytes even
+// between the halves of a character. Both zero-filled.
 TEST_F(ModDataTest, WriteImageTakesItsFieldsFromTheRecord) {
-    enum Texts { Unedited, Typed, Emptied };
-    struct Row {
-        std::uint8_t flagsHeld;
-        qint16 freqSet, stun, kill, band;
-        const char* bandAndFlags; // written at 0x0F and 0x10
-        Texts texts;
-    };
-    const Row rows[] = {{0xFF, 0, 1, 0, 0, "\x00\xF5", Typed},
-                        {0x33, 1, 0, 2, 2, "\x02\x3B", Emptied}, // a grayed check box counts
-                        {0x33, 0, 0, 0, 255, "\xFF\x31", Unedited},
-                        {0x33, 0, 0, 0, -1, "\x01\x31", Unedited}}; // no byte: the band stays
+    // The flags held; freq. set, stun and kill (a grayed check box's 2 counts); the band
+    // (one that is no byte stays as held); the band and flags written at 0x0F; whether
+    // the texts are typed, emptied or left unedited.
+    const std::tuple<char, qint16, qint16, qint16, qint16, const char*, char> rows[] = {
+        {'\xFF', 0, 1, 0, 0, "\x00\xF5", 't'},
+        {'\x33', 1, 0, 2, 2, "\x02\x3B", 'e'},
+        {'\x33', 0, 0, 0, 255, "\xFF\x31", 'u'},
+        {'\x33', 0, 0, 0, -1, "\x01\x31", 'u'}};
     const std::tuple<FixedText RadioSettings::*, QString, int, QByteArray> fields[] = {
         {&RadioSettings::ProgramPassword, text(u"中€\U0001F600"), 0x18, bytes("?\x80??")},
         {&RadioSettings::DealerCode, text(u"D-7"), 0x60, bytes("D-7").leftJustified(16, '\0')},
@@ -168,32 +144,35 @@ TEST_F(ModDataTest, WriteImageTakesItsFieldsFromTheRecord) {
          bytes("a\xD5\xC5\xC8\xFD\xC0\xEE\xCB\xC4\xCD\xF5\xCE\xE5\xD5\xD4\xC1")},
         {&RadioSettings::Seller, text(u"经销商"), 0x90,
          bytes("\xBE\xAD\xCF\xFA\xC9\xCC").leftJustified(16, '\0')}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.band);
+    for (const auto& [flagsHeld, freqSet, stun, kill, band, bandAndFlags, texts] : rows) {
+        SCOPED_TRACE(band);
         radiosim::Memory held = radiosim::DefaultMemory();
+        held[0x10] = static_cast<std::uint8_t>(flagsHeld);
         // Unedited, the password goes back as read: a lone lead byte, a byte after its end.
         test::Put(held, 0x18, bytes("\xE9\x31\0\x7F"));
-        held[0x10] = row.flagsHeld;
-        const std::string image = written(held, [&](RadioSettings& s) {
-            s.FreqSetEnabled = row.freqSet;
-            s.StunEnabled = row.stun;
-            s.KillEnabled = row.kill;
-            s.BandIndex = row.band;
-            for (const auto& [field, typed, offset, stored] : fields) {
-                if (row.texts != Unedited) {
-                    s.*field = row.texts == Typed ? typed : QString();
-                }
-            }
-        });
-        test::Put(held, 0x0F, QByteArray(row.bandAndFlags, 2));
+        load(held);
+        RadioSettings& s = m_data.settings();
+        // Every field a Write does not send changes: none may reach the image.
+        s.FactoryMode = s.FactoryMode ? 0 : 1;
+        s.SerialNumber = s.ProductionDate = s.MaintainedDate = QStringLiteral("1/1/2000");
+        s.ManufactureCode = QStringLiteral("XX-X-X-X");
+        s.MaintainedDescription = QStringLiteral("changed");
+        s.UserCode = s.AreaCode = QStringLiteral("ZZZZ");
+        s.RfFirmwareVersion = s.LcdFirmwareVersion = QStringLiteral("V9.99");
+        s.FreqSetEnabled = freqSet;
+        s.StunEnabled = stun;
+        s.KillEnabled = kill;
+        s.BandIndex = band;
+        test::Put(held, 0x0F, QByteArray(bandAndFlags, 2));
         test::Put(held, 0x80, QByteArray(16, '\0')); // the erased sell date goes back empty
         for (const auto& [field, typed, offset, stored] : fields) {
-            if (row.texts != Unedited) {
-                test::Put(held, offset,
-                          row.texts == Typed ? stored : QByteArray(stored.size(), '\0'));
+            if (texts != 'u') {
+                s.*field = texts == 't' ? typed : QString();
+                test::Put(held, offset, texts == 't' ? stored : QByteArray(stored.size(), '\0'));
             }
         }
-        EXPECT_EQ(image, hex(held));
+        m_data.BuildWriteImage();
+        EXPECT_EQ(hex(m_data.image().raw()), hex(held));
     }
 }
 
