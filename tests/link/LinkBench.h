@@ -50,7 +50,6 @@ public:
         calls << QStringLiteral("ShowStartMulWrite");
         mulWriteMode = m_comm.state().opKind != OpKind::MulWrite;
         if (!mulWriteMode) {
-            status.clear();
             number.clear();
             m_comm.state().opKind = OpKind::Idle;
         }
@@ -58,7 +57,6 @@ public:
     }
     void setMulWriteStatus(const QString& text) override {
         calls << QStringLiteral("status:") + text;
-        status = text;
     }
     void setMulWriteNumber(const QString& text) override {
         calls << QStringLiteral("number:") + text;
@@ -70,7 +68,6 @@ public:
     /// Runs inside GetDataByShow before the fields are copied (the band question's place).
     std::function<void()> duringGetData;
     bool mulWriteMode = false;
-    QString status;
     QString number;
     /// Every call: "ShowByData", "GetDataByShow", "ShowStartMulWrite", "status:..", "number:..".
     QStringList calls;
