@@ -148,7 +148,11 @@ QString openCause(const platform::OpenFailure& f, int portNumber, qint16 languag
     case Reason::Other:
         break;
     }
-    return pick(language, "The system reported: %1", "系统报告：%1")
+    return pick(language,
+                "The system reported: %1\nCheck that this is the programming cable's port "
+                "(hold the mouse over an entry of Com Port to see its device) and try again.",
+                "系统报告：%1\n请确认这是写频线的串口（鼠标停在“串口选择”的条目上可看到对应的"
+                "设备），然后重试。")
         .arg(f.systemText.isEmpty() ? pick(language, "no reason given", "未给出原因")
                                     : f.systemText);
 }

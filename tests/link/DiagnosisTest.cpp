@@ -47,7 +47,8 @@ TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
         {Reason::Busy, "", false, kLanguageEnglish,
          "Another program is using /dev/ttyUSB0|as ModemManager and brltty do"},
         {Reason::Gone, "", false, kLanguageEnglish, "/dev/ttyUSB0 no longer exists|unplugged"},
-        {Reason::Other, "", false, kLanguageEnglish, "The system reported: Input/output error"},
+        {Reason::Other, "", false, kLanguageEnglish,
+         "The system reported: Input/output error|programming cable's port"},
         {Reason::NoDevice, "", false, kLanguageEnglish,
          "No device is listed as COM100 any more|unplugged"},
     };
