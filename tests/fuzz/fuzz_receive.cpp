@@ -9,9 +9,10 @@
 //   then, for each request sent, one byte that chooses (modulo 9) what comes back:
 //     0 nothing                        5 the radio's answer, then n (0..7) stray bytes
 //     1 the radio's answer             6 n (0..255) bytes of the input only
-//     2 that, byte p set to v (p, v)   7 the echo of the request, then n (0..31) bytes
-//     3 that, byte p dropped (p)       8 the echo, then the radio's answer to a read of
-//     4 n (0..7) stray bytes, then       block b (0..15), as a late answer would be
+//     2 that, byte p set to v, behind  7 the echo of the request, then n (0..31) bytes
+//       n (0..3) stray bytes (p, v, n) 8 the echo, then the radio's answer to a read of
+//     3 that, byte p dropped (p)         block b (0..15), as a late answer would be
+//     4 n (0..7) stray bytes, then
 //       the radio's answer
 //   then one byte per chunk of that: size 1 + low 5 bits, delay before it by the top 3.
 //
@@ -128,6 +129,8 @@ private:
         } else if (choice == 2) {
             const qsizetype at = m_script.next() % bytes.size();
             bytes[at] = static_cast<char>(m_script.next());
+            // Noise before a rejection: what made an echo pass for an acknowledge.
+            bytes.prepend(m_script.take(m_script.next() % 4));
         } else if (choice == 3) {
             bytes.remove(m_script.next() % bytes.size(), 1);
         } else if (choice == 4) {
