@@ -7,11 +7,11 @@
 #   scripts/fuzz.sh                   each target for 10 s (what ./test.sh runs)
 #   scripts/fuzz.sh 3600 receive      one target for an hour
 #
-# Each target starts from its seeds in tests/fuzz/corpus/<target>/, copied to
-# build-fuzz/corpus/<target>/, where the inputs it finds are kept for the next run (the
+# A target named T starts from the hand-made inputs in tests/fuzz/corpus/T/, copied to
+# build-fuzz/corpus/T/, where the inputs it finds are kept for the next run (the
 # repository is never written). A finding fails the run and is saved as
-# build-fuzz/findings/<target>/crash-* (or timeout-*, leak-*), with the fuzzer's output
-# in build-fuzz/findings/<target>.log; run the target on that file to see it again.
+# build-fuzz/findings/T/crash-* (or timeout-*, leak-*), with the fuzzer's output in
+# build-fuzz/findings/T.log; run the target on that file to see it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
