@@ -75,10 +75,6 @@ Program::~Program() {
     QApplication::removeTranslator(&m_qtTexts);
 }
 
-const platform::SettingsFolders& Program::folders() const {
-    return m_services->folders;
-}
-
 const platform::QtSerialPort& Program::port() const {
     return m_services->port;
 }

@@ -2,17 +2,14 @@
 
 #include "link/Frames.h"
 #include "link/ModComm.h"
+#include "settings/ImageLayout.h"
 
 #include <QStringList>
 
-#include <iterator>
+#include <algorithm>
 
 namespace tavrik {
 namespace {
-
-// The blocks a write sends, in order: the step "writing block 3B60 (3 of 7)".
-constexpr int kWrittenBlocks[] = {0x3B00, 0x3B10, 0x3B60, 0x3B70, 0x3B80, 0x3B90, 0x3BF0};
-constexpr int kWrittenBlockCount = static_cast<int>(std::size(kWrittenBlocks));
 
 bool chinese(qint16 language) {
     return language == kLanguageChinese;
@@ -21,10 +18,6 @@ bool chinese(qint16 language) {
 // The text in the window's language.
 QString pick(qint16 language, const char* english, const char* chineseText) {
     return chinese(language) ? QString::fromUtf8(chineseText) : QString::fromUtf8(english);
-}
-
-int byteAt(const QByteArray& bytes, int i) {
-    return i < bytes.size() ? static_cast<std::uint8_t>(bytes.at(i)) : 0;
 }
 
 QString hexBytes(const QByteArray& bytes) {
@@ -302,19 +295,18 @@ QString DescribeStep(const QByteArray& request, qint16 language) {
     if (request == frames::EndRequest()) {
         return pick(language, "the end request", "结束请求");
     }
-    const int address = byteAt(request, 1) * 256 + byteAt(request, 2);
-    if (request.size() == frames::kReadRequestLength && byteAt(request, 0) == frames::kReadMark) {
+    const int address = frames::AddressOf(request);
+    if (frames::IsReadRequest(request)) {
         return pick(language, "reading block %1", "读数据块 %1").arg(blockName(address));
     }
-    if (request.size() == frames::kFrameLength && byteAt(request, 0) == frames::kFrameMark) {
-        int n = 0;
-        while (n < kWrittenBlockCount && kWrittenBlocks[n] != address) {
-            ++n;
-        }
+    if (frames::IsDataFrame(request)) {
+        // The step "writing block 3B60 (3 of 7)", in the order a write sends its blocks.
+        const auto& blocks = layout::kWriteBlocks;
+        const auto n = std::find(blocks.begin(), blocks.end(), address) - blocks.begin();
         return pick(language, "writing block %1 (%2 of %3)", "写数据块 %1（第 %2 / %3 块）")
             .arg(blockName(address))
             .arg(n + 1)
-            .arg(kWrittenBlockCount);
+            .arg(blocks.size());
     }
     return hexBytes(request);
 }

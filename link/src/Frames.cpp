@@ -4,13 +4,6 @@ namespace tavrik::frames {
 
 namespace {
 
-std::uint8_t byteAt(const QByteArray& bytes, int position) {
-    if (position < 0 || position >= bytes.size()) {
-        return 0;
-    }
-    return static_cast<std::uint8_t>(bytes.at(position));
-}
-
 // High and low byte of an address, as the frames carry it (high byte first).
 void appendAddress(QByteArray& out, int address) {
     out.append(static_cast<char>((address >> 8) & 0xFF));
@@ -19,13 +12,32 @@ void appendAddress(QByteArray& out, int address) {
 
 } // namespace
 
+std::uint8_t ByteAt(const QByteArray& bytes, int position) {
+    if (position < 0 || position >= bytes.size()) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>(bytes.at(position));
+}
+
+int AddressOf(const QByteArray& requestOrFrame) {
+    return ByteAt(requestOrFrame, 1) * 256 + ByteAt(requestOrFrame, 2);
+}
+
+bool IsReadRequest(const QByteArray& bytes) {
+    return bytes.size() == kReadRequestLength && ByteAt(bytes, 0) == kReadMark;
+}
+
+bool IsDataFrame(const QByteArray& bytes) {
+    return bytes.size() == kFrameLength && ByteAt(bytes, 0) == kFrameMark;
+}
+
 std::uint8_t BlockSum(const QByteArray& bytes, int first, int last) {
     if (last == 0) {
         last = static_cast<int>(bytes.size()) - 3;
     }
     unsigned sum = 0;
     for (int i = first; i <= last; ++i) {
-        sum += byteAt(bytes, i);
+        sum += ByteAt(bytes, i);
     }
     return static_cast<std::uint8_t>(sum & 0xFFu);
 }
@@ -37,7 +49,7 @@ bool BlockSumOk(const QByteArray& bytes, int first, int last, int at) {
     if (at < 0 || at >= bytes.size()) {
         return false;
     }
-    return BlockSum(bytes, first, last) == byteAt(bytes, at);
+    return BlockSum(bytes, first, last) == ByteAt(bytes, at);
 }
 
 bool ContainsHandshakeAnswer(const std::uint8_t* buffer, int length) {

@@ -37,26 +37,18 @@ const QString kWritingChinese = QStringLiteral("正在写设置数据...");
 const QString kWaitNextEnglish = QStringLiteral("Waitting next...");
 const QString kWaitNextChinese = QStringLiteral("请换下一台机器...");
 
-std::uint8_t byteAt(const QByteArray& bytes, qint32 position) {
-    if (position < 0 || position >= bytes.size()) {
-        return 0;
-    }
-    return static_cast<std::uint8_t>(bytes.at(position));
-}
+using frames::AddressOf;
+using frames::ByteAt;
 
 // The address a read request asks for; -1 for any other request.
 qint32 requestedAddress(const QByteArray& request) {
-    if (request.size() != frames::kReadRequestLength || byteAt(request, 0) != frames::kReadMark) {
-        return -1;
-    }
-    return byteAt(request, 1) * 256 + byteAt(request, 2);
+    return frames::IsReadRequest(request) ? AddressOf(request) : -1;
 }
 
 // True when `frame` is a data frame with good markers, length byte and checksum.
 bool IsGoodDataFrame(const QByteArray& frame) {
-    return frame.size() == frames::kFrameLength && byteAt(frame, 0) == frames::kFrameMark &&
-           byteAt(frame, 3) == frames::kBlockLength && byteAt(frame, 21) == frames::kAck &&
-           frames::BlockSumOk(frame, 1, 19, 20);
+    return frames::IsDataFrame(frame) && ByteAt(frame, 3) == frames::kBlockLength &&
+           ByteAt(frame, 21) == frames::kAck && frames::BlockSumOk(frame, 1, 19, 20);
 }
 
 // Marks a step (or an ending) as running for as long as it lives.
@@ -311,14 +303,14 @@ ModComm::Classified ModComm::classify() const {
         const QByteArray answer = m_received.mid(at + request.size());
         if (address >= 0) {
             const QByteArray frame = answer.left(frames::kFrameLength);
-            if (IsGoodDataFrame(frame) && byteAt(frame, 1) * 256 + byteAt(frame, 2) == address) {
+            if (IsGoodDataFrame(frame) && AddressOf(frame) == address) {
                 return {Reply::Read, frame};
             }
         } else if (m_lastAnswerLength == frames::kSingleAnswerLength && !answer.isEmpty()) {
-            if (byteAt(answer, 0) == frames::kAck) {
+            if (ByteAt(answer, 0) == frames::kAck) {
                 return {Reply::Ack, {}};
             }
-            if (byteAt(answer, 0) == frames::kReject) {
+            if (ByteAt(answer, 0) == frames::kReject) {
                 return {Reply::Reject, {}};
             }
         }
@@ -326,24 +318,8 @@ ModComm::Classified ModComm::classify() const {
     return {};
 }
 
-bool ModComm::IsHandshakeReply() const {
-    return classify().reply == Reply::Handshake;
-}
-
-bool ModComm::IsAckReply() const {
-    return classify().reply == Reply::Ack;
-}
-
-bool ModComm::IsRejectReply() const {
-    return classify().reply == Reply::Reject;
-}
-
-bool ModComm::IsReadReply() const {
-    return classify().reply == Reply::Read;
-}
-
 void ModComm::StoreReadReply(const QByteArray& frame) {
-    const qint32 address = byteAt(frame, 1) * 256 + byteAt(frame, 2);
+    const qint32 address = AddressOf(frame);
     if (address < kFirstBlock || address > kLastBlock) {
         return;
     }
@@ -412,7 +388,7 @@ void ModComm::receive(const QByteArray& chunk) {
         m_record.radioAnswered = true;
     }
     if (answer.reply == Reply::Ack) {
-        if (byteAt(m_lastRequest, 0) == frames::kFrameMark) {
+        if (frames::IsDataFrame(m_lastRequest)) {
             ++m_record.blocksAccepted;
         } else {
             m_record.endAcknowledged = true;

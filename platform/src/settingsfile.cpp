@@ -1,8 +1,6 @@
 // Where mysetup.ini lives, and the file itself over the folders it may live in.
 #include "platform/SettingsFile.h"
 
-#include "platform/IniProfileFile.h"
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,6 +11,11 @@ namespace {
 
 QString aliasFolderIn(const QString& folder) {
     return folder + QStringLiteral("/ports");
+}
+
+// mysetup.ini in `folder`; no path at all for no folder.
+QString settingsFileIn(const QString& folder) {
+    return folder.isEmpty() ? QString() : settingsFilePath(folder);
 }
 
 bool sameFolder(const QString& a, const QString& b) {
@@ -73,33 +76,31 @@ QString storeFailedMessage(bool chinese, const SettingsFolders& folders) {
                          .arg(list);
 }
 
-SettingsFile::SettingsFile(SettingsFolders folders) : m_folders(std::move(folders)) {}
+SettingsFile::SettingsFile(SettingsFolders folders)
+    : m_folders(std::move(folders)), m_besideProgram(settingsFileIn(m_folders.program)),
+      m_inUserFolder(settingsFileIn(m_folders.user)) {}
 
 QString SettingsFile::read(const QString& section, const QString& key,
                            const QString& fallback) const {
     if (m_folders.besideProgram) {
-        return IniProfileFile(settingsFilePath(m_folders.program)).read(section, key, fallback);
+        return m_besideProgram.read(section, key, fallback);
     }
-    if (!m_folders.user.isEmpty()) {
-        const QString path = settingsFilePath(m_folders.user);
-        if (QFileInfo::exists(path)) {
-            return IniProfileFile(path).read(section, key, fallback);
-        }
+    if (!m_folders.user.isEmpty() && QFileInfo::exists(m_inUserFolder.path())) {
+        return m_inUserFolder.read(section, key, fallback);
     }
     // The user has no file yet: one beside the program gives the starting values.
     if (!m_folders.program.isEmpty()) {
-        return IniProfileFile(settingsFilePath(m_folders.program)).read(section, key, fallback);
+        return m_besideProgram.read(section, key, fallback);
     }
     return fallback;
 }
 
 bool SettingsFile::write(const QString& section, const QString& key, const QString& value) {
-    if (m_folders.besideProgram &&
-        IniProfileFile(settingsFilePath(m_folders.program)).write(section, key, value)) {
+    if (m_folders.besideProgram && m_besideProgram.write(section, key, value)) {
         return true;
     }
     if (!m_folders.user.isEmpty() && QDir().mkpath(m_folders.user) &&
-        IniProfileFile(settingsFilePath(m_folders.user)).write(section, key, value)) {
+        m_inUserFolder.write(section, key, value)) {
         // The file is read from where it was stored.
         m_folders.besideProgram = false;
         return true;

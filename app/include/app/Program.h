@@ -9,7 +9,6 @@
 
 namespace tavrik::platform {
 class QtSerialPort;
-struct SettingsFolders;
 } // namespace tavrik::platform
 
 namespace tavrik::app {
@@ -26,7 +25,6 @@ public:
     Program& operator=(const Program&) = delete;
 
     [[nodiscard]] FrmMain& window() { return *m_window; }
-    [[nodiscard]] const platform::SettingsFolders& folders() const;
     /// The serial line the window talks through.
     [[nodiscard]] const platform::QtSerialPort& port() const;
 

@@ -40,6 +40,16 @@ inline constexpr std::uint8_t kHandshakePattern[10] = {0x50, 0x52, 0x4F, 0x47, 0
 /// checksum position (the frame's last position - 1).
 [[nodiscard]] bool BlockSumOk(const QByteArray& bytes, int first, int last, int at);
 
+/// The byte at `position`; 0 for a position outside the bytes.
+[[nodiscard]] std::uint8_t ByteAt(const QByteArray& bytes, int position);
+/// The block address a read request or a data frame carries (hi lo, bytes 1 and 2).
+[[nodiscard]] int AddressOf(const QByteArray& requestOrFrame);
+/// A read request by its length and mark (52 hi lo len).
+[[nodiscard]] bool IsReadRequest(const QByteArray& bytes);
+/// A data frame (a block write, or a read answer) by its length and mark; its other
+/// bytes are not looked at.
+[[nodiscard]] bool IsDataFrame(const QByteArray& bytes);
+
 /// True when the first `length` bytes of `buffer` hold kHandshakePattern anywhere.
 [[nodiscard]] bool ContainsHandshakeAnswer(const std::uint8_t* buffer, int length);
 

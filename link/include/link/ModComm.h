@@ -162,16 +162,6 @@ public:
     void FinishReadBlocks();
     void FinishWriteBlocks();
 
-    /// Reply tests, on what has come back since the request last sent. Each finds the
-    /// complete echo of that request (stray bytes before it are skipped) and judges
-    /// only the bytes after it; an answer still incomplete is not recognised yet. The
-    /// handshake test looks for the echo and 51 58 06 in RxBuf.
-    [[nodiscard]] bool IsHandshakeReply() const;
-    [[nodiscard]] bool IsAckReply() const;
-    [[nodiscard]] bool IsRejectReply() const;
-    /// A data frame that names the block requested, with a good checksum.
-    [[nodiscard]] bool IsReadReply() const;
-
     /// Stores a read answer's data frame at the address it names (0x3B00..0x3BF0,
     /// else nothing).
     void StoreReadReply(const QByteArray& frame);
@@ -188,6 +178,9 @@ private:
 
     void transmit(const QByteArray& request, int answerLength, bool again = false);
     void appendToRxBuf(const QByteArray& chunk);
+    /// The reply test, on what has come back since the request last sent: the
+    /// handshake answer, an acknowledge, a rejection, or a read answer that names the
+    /// block requested, each only behind the complete echo of that request.
     [[nodiscard]] Classified classify() const;
     void receive(const QByteArray& chunk);
     template <typename Body> void runHandler(Body body);

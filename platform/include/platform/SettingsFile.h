@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/IniProfileFile.h"
 #include "platform/ProfileFile.h"
 
 #include <QString>
@@ -74,6 +75,10 @@ private:
     void storeFailed();
 
     SettingsFolders m_folders;
+    // mysetup.ini beside the program and in the user's folder; each is read once and
+    // again only when it changes.
+    IniProfileFile m_besideProgram;
+    IniProfileFile m_inUserFolder;
     std::function<void()> m_onStoreFailed;
     bool m_failed = false;
     bool m_reported = false;
