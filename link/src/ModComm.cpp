@@ -224,6 +224,9 @@ void ModComm::transmit(const QByteArray& request, int answerLength, bool again) 
         m_lineLost = true;
         m_record.portLost = true;
     }
+    if (sent && frames::IsDataFrame(request)) {
+        ++m_record.blockWritesSent;
+    }
     m_record.exchanges.push_back({request, recordTime(), sent, {}});
     if (m_record.exchanges.size() > LineRecord::kKeptExchanges) {
         m_record.exchanges.pop_front();
@@ -606,6 +609,11 @@ void ModComm::WaitTimer_Timer() {
             m_received.append(waiting);
             noteArrival(waiting, true);
         }
+        // Bytes behind the echo that were no answer: the radio answered, but not so
+        // that the answer could be understood.
+        const qsizetype echoAt = m_received.indexOf(m_lastRequest);
+        m_record.answerNotUnderstood = !m_lastRequest.isEmpty() && echoAt >= 0 &&
+                                       m_received.size() > echoAt + m_lastRequest.size();
         if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
             m_state.WriteStep == step::kHandshake) {
             ++m_state.WaitNextCount;

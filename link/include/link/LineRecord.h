@@ -43,18 +43,24 @@ struct LineRecord {
     bool anyBytes = false;      ///< some byte came back
     bool echoSeen = false;      ///< the echo of a request came back whole
     bool radioAnswered = false; ///< the radio gave an answer the link recognised
+    int blockWritesSent = 0;    ///< block write requests sent to the radio
     int blocksAccepted = 0;     ///< block writes the radio acknowledged
     bool endAcknowledged = false;
     bool refusedTooOften = false; ///< the radio rejected the same request every time
     bool waitingForNextRadio = false;
     bool portLost = false; ///< the port went away, or refused a request
+    /// Bytes came back behind the echo of the last request and were no answer to it
+    /// (a damaged frame, a bad checksum, another block), or an answer that could not be
+    /// trusted because more bytes followed it.
+    bool answerNotUnderstood = false;
 
     std::deque<Exchange> exchanges;
 
     /// Forgets what the radio in hand did (a multi-write's next radio).
     void startRadio() {
         anyBytes = echoSeen = radioAnswered = endAcknowledged = refusedTooOften = false;
-        blocksAccepted = 0;
+        answerNotUnderstood = false;
+        blockWritesSent = blocksAccepted = 0;
     }
 };
 
