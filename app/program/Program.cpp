@@ -34,13 +34,14 @@ struct Program::Services {
     platform::SettingsFile ini;
     platform::QtSerialPort port;
     platform::QtTimer waitTimer{kAnswerTimeout};
+    platform::QtTimer quietTimer{kAnswerQuiet};
     platform::QtTimer refreshTimer{ModSetComm::kRefreshInterval};
     platform::QtMessageBoxes messages;
     const platform::SystemClock clock;
 
     [[nodiscard]] FrmMainServices forWindow() {
-        return {*text.locale, *text.calendar, *text.codePage, osVersion, *portMap, ini,
-                port,         waitTimer,      refreshTimer,   messages,  clock};
+        return {*text.locale, *text.calendar, *text.codePage, osVersion,    *portMap, ini,
+                port,         waitTimer,      quietTimer,     refreshTimer, messages, clock};
     }
 };
 

@@ -136,11 +136,13 @@ int main(int argc, char** argv) {
     Ini ini;
     NoPort port;
     IdleTimer waitTimer;
+    IdleTimer quietTimer;
     IdleTimer refreshTimer;
     SilentBoxes messages;
     const platform::SystemClock clock;
-    const app::FrmMainServices services{locale, calendar,  codePage,     os,       ports, ini,
-                                        port,   waitTimer, refreshTimer, messages, clock};
+    const app::FrmMainServices services{locale,     calendar,     codePage, os,
+                                        ports,      ini,          port,     waitTimer,
+                                        quietTimer, refreshTimer, messages, clock};
     app::FrmMain window(services);
     window.setMulWritePanelVisible(parser.isSet(panelOption));
     window.show();

@@ -76,8 +76,8 @@ FrmMain::FrmMain(const FrmMainServices& services, QWidget* parent)
     : ui::FrmMainForm(parent), m_services(services), m_combo2List(*Combo2), m_modelList(*Combo1[0]),
       m_data(services.codePage, services.calendar),
       m_ports(services.osVersion, services.portMap, services.ini, services.messages, m_combo2List),
-      m_comm(services.port, services.waitTimer, services.messages, services.clock, m_data, *this,
-             [this] { return m_ports.ComPort(); }) {
+      m_comm(services.port, services.waitTimer, services.quietTimer, services.messages,
+             services.clock, m_data, *this, [this] { return m_ports.ComPort(); }) {
     connectControls();
     Form_Load();
 }
@@ -90,29 +90,12 @@ FrmMain::~FrmMain() {
 }
 
 void FrmMain::detachHandlers() {
-    // The services outlive the window: nothing of theirs may call back into it.
-    m_services.port.setReceiveHandler({});
-    m_services.port.setLostHandler({});
-    m_services.waitTimer.setHandler({});
+    // The services outlive the window: nothing of theirs may call back into it. The
+    // link removes its own handlers (the port's and its timers') when it goes.
     m_services.refreshTimer.setHandler({});
 }
 
 void FrmMain::connectControls() {
-    m_services.port.setReceiveHandler([this] {
-        if (!m_unloaded) {
-            m_comm.MSComm1_OnComm();
-        }
-    });
-    m_services.port.setLostHandler([this] {
-        if (!m_unloaded) {
-            m_comm.PortLost();
-        }
-    });
-    m_services.waitTimer.setHandler([this] {
-        if (!m_unloaded) {
-            m_comm.WaitTimer_Timer();
-        }
-    });
     m_services.refreshTimer.setHandler([this] { ReShowComPortTimer_Timer(); });
 
     connect(Command1, &QPushButton::clicked, this, &FrmMain::Command1_Click);
@@ -233,8 +216,7 @@ void FrmMain::Form_Unload() {
     m_unloaded = true;
     m_services.refreshTimer.setEnabled(false);
     // Closing mid-operation: no message, and no time-out may fire afterwards.
-    m_services.waitTimer.setEnabled(false);
-    m_comm.CloseCommPort();
+    m_comm.Abandon();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

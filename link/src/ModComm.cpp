@@ -2,6 +2,7 @@
 
 #include "link/Diagnosis.h"
 #include "link/Frames.h"
+#include "link/ReplyMatcher.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
@@ -21,9 +22,6 @@ constexpr qint16 kCursorStart = 0x3AF0; // the block before the first, so 0x3B00
 constexpr qint32 kFirstBlock = 0x3B00;
 constexpr qint32 kSecondBlock = 0x3B10;
 constexpr qint32 kLastBlock = 0x3BF0;
-constexpr int kRxBufLimit = 100; // a chunk taking RxBuf past this restarts it
-// What is kept of the bytes received for one request: the port's own receive buffer.
-constexpr int kReceivedLimit = 1024;
 
 const QString kCannotOpen = QStringLiteral("Cannot Open Communication Port.");
 const QString kCommunicationError = QStringLiteral("Communication Error!");
@@ -36,20 +34,12 @@ const QString kWritingEnglish = QStringLiteral("Writting Data...");
 const QString kWritingChinese = QStringLiteral("正在写设置数据...");
 const QString kWaitNextEnglish = QStringLiteral("Waitting next...");
 const QString kWaitNextChinese = QStringLiteral("请换下一台机器...");
+const QString kStillLastEnglish =
+    QStringLiteral("The radio just written is still connected. Waitting next...");
+const QString kStillLastChinese = QStringLiteral("刚写好的机器仍在连接，请换下一台机器...");
 
 using frames::AddressOf;
 using frames::ByteAt;
-
-// The address a read request asks for; -1 for any other request.
-qint32 requestedAddress(const QByteArray& request) {
-    return frames::IsReadRequest(request) ? AddressOf(request) : -1;
-}
-
-// True when `frame` is a data frame with good markers, length byte and checksum.
-bool IsGoodDataFrame(const QByteArray& frame) {
-    return frames::IsDataFrame(frame) && ByteAt(frame, 3) == frames::kBlockLength &&
-           ByteAt(frame, 21) == frames::kAck && frames::BlockSumOk(frame, 1, 19, 20);
-}
 
 // Marks a step (or an ending) as running for as long as it lives.
 class StepGuard {
@@ -67,20 +57,24 @@ private:
 } // namespace
 
 ModComm::ModComm(platform::SerialPort& port, platform::Timer& waitTimer,
-                 platform::MessageBoxes& messages, const platform::Clock& clock, ModData& data,
-                 LinkWindow& window, std::function<qint16()> comPort)
-    : m_port(port), m_waitTimer(waitTimer), m_messages(messages), m_clock(clock), m_data(data),
-      m_window(window), m_comPort(std::move(comPort)) {
+                 platform::Timer& quietTimer, platform::MessageBoxes& messages,
+                 const platform::Clock& clock, ModData& data, LinkWindow& window,
+                 std::function<qint16()> comPort)
+    : m_port(port), m_waitTimer(waitTimer), m_quietTimer(quietTimer), m_messages(messages),
+      m_clock(clock), m_data(data), m_window(window), m_comPort(std::move(comPort)) {
     m_port.setReceiveHandler([this] { MSComm1_OnComm(); });
     m_port.setLostHandler([this] { PortLost(); });
     m_waitTimer.setHandler([this] { WaitTimer_Timer(); });
+    m_quietTimer.setHandler([this] { QuietTimer_Timer(); });
 }
 
 ModComm::~ModComm() {
     m_port.setReceiveHandler({});
     m_port.setLostHandler({});
     m_waitTimer.setHandler({});
+    m_quietTimer.setHandler({});
     m_waitTimer.setEnabled(false);
+    m_quietTimer.setEnabled(false);
 }
 
 // ---- Handlers ----
@@ -121,6 +115,16 @@ void ModComm::StartWrite() {
     startOperation(OpKind::Write, m_state.WriteStep);
 }
 
+// Nothing of an earlier operation carries over: no time-out, no answer in doubt, no
+// answer awaiting its quiet check.
+void ModComm::stopWaiting() {
+    m_waitTimer.setEnabled(false);
+    m_quietTimer.setEnabled(false);
+    m_settling = false;
+    m_undo.reset();
+    m_suspect = false;
+}
+
 // The Read and Write buttons: a fresh start whatever runs, since opening the port
 // closes it first. The time-out of an abandoned operation is stopped before anything
 // else, so that it cannot tick inside the start's own message box.
@@ -129,7 +133,7 @@ void ModComm::startOperation(OpKind kind, qint16& stepVar) {
         return;
     }
     runHandler([&] {
-        m_waitTimer.setEnabled(false);
+        stopWaiting();
         beginRecord(kind);
         m_state.opKind = kind;
         stepVar = step::kNone;
@@ -138,8 +142,8 @@ void ModComm::startOperation(OpKind kind, qint16& stepVar) {
             return;
         }
         m_state.BlockAddr = kCursorStart;
-        SendProgram();
         stepVar = step::kHandshake;
+        SendProgram();
     });
 }
 
@@ -149,9 +153,10 @@ bool ModComm::StartMulWrite(qint32 total) {
     }
     bool opened = false;
     runHandler([&] {
-        m_waitTimer.setEnabled(false);
+        stopWaiting();
         beginRecord(OpKind::MulWrite);
         m_record.radioNumber = 1;
+        m_lastWritten.clear();
         m_state.MulWriteTotal = total;
         m_state.MulWriteNo = 1;
         m_window.setMulWriteNumber(QStringLiteral("1"));
@@ -164,16 +169,21 @@ bool ModComm::StartMulWrite(qint32 total) {
         m_state.BlockAddr = kCursorStart;
         m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? kWritingChinese
                                                                                : kWritingEnglish);
-        SendProgram();
         m_state.WriteStep = step::kHandshake;
+        SendProgram();
     });
     return opened;
 }
 
 void ModComm::StopMulWrite() {
-    m_waitTimer.setEnabled(false);
+    stopWaiting();
     CloseCommPort();
     m_state.opKind = OpKind::Idle;
+}
+
+void ModComm::Abandon() {
+    stopWaiting();
+    CloseCommPort();
 }
 
 // ---- The port ----
@@ -209,13 +219,20 @@ void ModComm::CloseCommPort() {
 // ---- Transmit sequence and request senders ----
 
 void ModComm::transmit(const QByteArray& request, int answerLength, bool again) {
+    // Bytes waiting in the port came back for the request before, after the answer it
+    // was given: they go into the record, and while that answer is still in doubt they
+    // are evidence against it, so the request before is sent again instead.
+    const QByteArray late = m_port.isOpen() ? m_port.takeInput() : QByteArray();
+    if (!late.isEmpty()) {
+        noteArrival(late);
+        if (m_undo) {
+            m_suspect = true;
+            return;
+        }
+    }
     m_tries = again ? m_tries + 1 : 1;
-    m_lastRequest = request;
-    m_lastAnswerLength = answerLength;
-
+    m_matcher.expect(request, answerLength);
     m_state.EchoLen = static_cast<qint32>(request.size());
-    m_state.RxLen = 0;
-    m_received.clear();
     m_port.clearBuffers();
     m_port.setReceiveThreshold(m_state.EchoLen + answerLength);
     const bool sent = m_port.send(request);
@@ -223,8 +240,7 @@ void ModComm::transmit(const QByteArray& request, int answerLength, bool again) 
         // Not sent is not sent: the handler in hand ends the operation.
         m_lineLost = true;
         m_record.portLost = true;
-    }
-    if (sent && frames::IsDataFrame(request)) {
+    } else if (frames::IsDataFrame(request)) {
         ++m_record.blockWritesSent;
     }
     m_record.exchanges.push_back({request, recordTime(), sent, {}});
@@ -281,48 +297,10 @@ void ModComm::FinishWriteBlocks() {
     SendEnd();
 }
 
-// ---- Reply tests and storing ----
-
-// What has come back for the request last sent, judged as the radio's answer to it:
-// the bytes after a complete echo of the request. Stray bytes before the echo (line
-// noise, a late byte of an earlier answer) are skipped; when the request's bytes occur
-// more than once, the first echo followed by a recognisable answer counts.
-ModComm::Classified ModComm::classify() const {
-    const QByteArray& request = m_lastRequest;
-    if (request.isEmpty()) {
-        return {};
-    }
-    if (request == frames::HandshakeRequest()) {
-        const int length =
-            std::clamp<int>(m_state.RxLen, 0, static_cast<int>(m_state.RxBuf.size()));
-        if (frames::ContainsHandshakeAnswer(m_state.RxBuf.data(), length)) {
-            return {Reply::Handshake, {}};
-        }
-        return {};
-    }
-    const qint32 address = requestedAddress(request);
-    for (qsizetype at = m_received.indexOf(request); at >= 0;
-         at = m_received.indexOf(request, at + 1)) {
-        const QByteArray answer = m_received.mid(at + request.size());
-        if (address >= 0) {
-            const QByteArray frame = answer.left(frames::kFrameLength);
-            if (IsGoodDataFrame(frame) && AddressOf(frame) == address) {
-                return {Reply::Read, frame};
-            }
-        } else if (m_lastAnswerLength == frames::kSingleAnswerLength && !answer.isEmpty()) {
-            if (ByteAt(answer, 0) == frames::kAck) {
-                return {Reply::Ack, {}};
-            }
-            if (ByteAt(answer, 0) == frames::kReject) {
-                return {Reply::Reject, {}};
-            }
-        }
-    }
-    return {};
-}
+// ---- Storing ----
 
 void ModComm::StoreReadReply(const QByteArray& frame) {
-    const qint32 address = AddressOf(frame);
+    const qint32 address = frames::AddressOf(frame);
     if (address < kFirstBlock || address > kLastBlock) {
         return;
     }
@@ -342,28 +320,11 @@ void ModComm::StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count
 
 // ---- Receiving ----
 
-void ModComm::appendToRxBuf(const QByteArray& chunk) {
-    auto& buf = m_state.RxBuf;
-    const int capacity = static_cast<int>(buf.size());
-    QByteArray part = chunk;
-    // A chunk longer than the buffer keeps its newest bytes: the handshake answer ends a chunk.
-    if (part.size() > capacity) {
-        part = part.right(capacity);
-    }
-    int n = m_state.RxLen + static_cast<int>(part.size());
-    if (n > kRxBufLimit) {
-        m_state.RxLen = 0;
-        n = static_cast<int>(part.size());
-    }
-    std::memcpy(buf.data() + m_state.RxLen, part.constData(), static_cast<size_t>(part.size()));
-    m_state.RxLen = static_cast<qint16>(n);
-}
-
 void ModComm::MSComm1_OnComm() {
     if (m_stepRunning) {
         // Inside a step's message box or band question. The bytes stay in the port's
-        // buffer; the step either sends its next request, which empties the buffers
-        // first, or ends the operation and closes the port.
+        // buffer; the step either sends its next request, which takes them first, or
+        // ends the operation and closes the port.
         return;
     }
     if (!m_port.isOpen()) {
@@ -373,53 +334,165 @@ void ModComm::MSComm1_OnComm() {
     if (chunk.isEmpty()) {
         return;
     }
-    runHandler([&] { receive(chunk); });
+    runHandler([&] { (void)receive(chunk); });
 }
 
-void ModComm::receive(const QByteArray& chunk) {
-    if (m_state.ReadStep == step::kHandshake || m_state.WriteStep == step::kHandshake) {
-        appendToRxBuf(chunk);
+bool ModComm::receive(const QByteArray& chunk, bool atTimeOut) {
+    const Reply reply = m_matcher.add(chunk);
+    noteArrival(chunk, atTimeOut);
+    if (m_undo) {
+        // The answer before is in doubt until this request's echo comes back with
+        // nothing ahead of it: a byte there came back after that answer.
+        if (m_matcher.strayBeforeEcho()) {
+            rollBack();
+            return true;
+        }
+        if (m_matcher.echoAt() >= 0) {
+            m_undo.reset();
+        }
     }
-    m_received.append(chunk);
-    if (m_received.size() > kReceivedLimit) {
-        m_received = m_received.right(kReceivedLimit);
+    if (m_settling) {
+        // A byte behind an answer awaiting its quiet check: the answer is not trusted.
+        m_settling = false;
+        m_quietTimer.setEnabled(false);
+        notTrusted();
+        return true;
     }
-    noteArrival(chunk);
+    act(reply);
+    return reply != Reply::None;
+}
 
-    const Classified answer = classify();
-    if (answer.reply != Reply::None && !m_record.waitingForNextRadio) {
-        m_record.radioAnswered = true;
-    }
-    if (answer.reply == Reply::Ack) {
-        if (frames::IsDataFrame(m_lastRequest)) {
-            ++m_record.blocksAccepted;
-        } else {
-            m_record.endAcknowledged = true;
-        }
-    }
-    switch (answer.reply) {
-    case Reply::Handshake:
-    case Reply::Ack:
-        CommStep(true);
-        break;
-    case Reply::Reject:
-        CommStep(false);
-        break;
-    case Reply::Read:
-        if (m_state.opKind == OpKind::Write && m_state.LastGoodStep == step::kHandshake) {
-            StoreBlockAt(answer.frame, kFirstBlock, frames::kBlockLength);
-        } else {
-            StoreReadReply(answer.frame);
-        }
-        CommStep(true);
-        break;
+// What to do with what has come back for the request in hand.
+void ModComm::act(Reply reply) {
+    switch (reply) {
     case Reply::None:
         // No answer yet: the echo or the answer is still on its way, or what came is
         // not an answer to this request. Look again at every byte that follows; the
         // outstanding request's time-out decides.
         m_port.setReceiveThreshold(1);
         break;
+    case Reply::Untrusted:
+        notTrusted();
+        break;
+    case Reply::Reject:
+        m_record.radioAnswered = m_record.radioAnswered || !m_record.waitingForNextRadio;
+        CommStep(false);
+        break;
+    case Reply::Handshake:
+    case Reply::Ack:
+    case Reply::Read:
+        if (endsOrAsksTheWindow()) {
+            // Nothing after this answer undoes what it leads to (an ending, the
+            // window's fields): take it once a few characters' time has passed
+            // without another byte.
+            m_waitTimer.setEnabled(false);
+            m_port.setReceiveThreshold(1);
+            m_settling = true;
+            m_quietTimer.setEnabled(true);
+            return;
+        }
+        m_undo = snapshot();
+        accept(reply);
+        break;
     }
+}
+
+// True when the answer in hand leads to an ending or to the window's fields.
+bool ModComm::endsOrAsksTheWindow() const {
+    if (m_matcher.request() == frames::EndRequest()) {
+        return true;
+    }
+    return (m_state.opKind == OpKind::Write || m_state.opKind == OpKind::MulWrite) &&
+           m_state.WriteStep == step::kWriteTailRead;
+}
+
+void ModComm::QuietTimer_Timer() {
+    if (m_stepRunning) {
+        return;
+    }
+    runHandler([this] {
+        m_quietTimer.setEnabled(false);
+        if (!m_settling) {
+            return;
+        }
+        m_settling = false;
+        accept(m_matcher.judge());
+    });
+}
+
+// A good answer: note it, store what it carries, and make the step.
+void ModComm::accept(Reply reply) {
+    if (!m_record.waitingForNextRadio) {
+        m_record.radioAnswered = true;
+    }
+    if (reply == Reply::Ack) {
+        if (frames::IsDataFrame(m_matcher.request())) {
+            ++m_record.blocksAccepted;
+        } else {
+            m_record.endAcknowledged = true;
+        }
+    }
+    if (reply == Reply::Read) {
+        const QByteArray frame = m_matcher.frame();
+        if (m_state.opKind == OpKind::Write && m_state.LastGoodStep == step::kHandshake) {
+            StoreBlockAt(frame, kFirstBlock, frames::kBlockLength);
+        } else {
+            StoreReadReply(frame);
+        }
+    }
+    CommStep(true);
+    if (m_suspect) {
+        rollBack();
+    }
+}
+
+// What an answer changes, so that it can be taken back while it is in doubt.
+ModComm::Undo ModComm::snapshot() const {
+    Undo u;
+    u.state = m_state;
+    u.image = m_data.image().bytes(kFirstBlock, layout::kImageSize);
+    u.band = m_data.settings().BandIndex;
+    u.record = m_record;
+    u.record.exchanges.clear();
+    u.request = m_matcher.request();
+    u.answerLength = m_matcher.answerLength();
+    u.tries = m_tries;
+    return u;
+}
+
+// Bytes came back behind an answer after the step it led to: the answer is taken back
+// and its request sent again, as for a rejection.
+void ModComm::rollBack() {
+    Undo u = std::move(*m_undo);
+    m_undo.reset();
+    m_suspect = false;
+    m_state = u.state;
+    m_data.image().setBytes(kFirstBlock, u.image);
+    m_data.settings().BandIndex = u.band;
+    std::deque<LineRecord::Exchange> exchanges = std::move(m_record.exchanges);
+    m_record = std::move(u.record);
+    m_record.exchanges = std::move(exchanges);
+    m_tries = u.tries;
+    m_matcher.expect(u.request, u.answerLength);
+    sendAgain();
+}
+
+// The answer to the request in hand could not be trusted: sent again, as a rejected
+// request is, within the same bound.
+void ModComm::notTrusted() {
+    m_record.answerNotUnderstood = true;
+    sendAgain();
+}
+
+void ModComm::sendAgain() {
+    m_waitTimer.setEnabled(false);
+    if (m_tries >= kMaxTries) {
+        m_record.answerNotUnderstood = true;
+        CommunicationError();
+        return;
+    }
+    const QByteArray request = m_matcher.request();
+    transmit(request, m_matcher.answerLength(), true);
 }
 
 // ---- The step machine ----
@@ -449,8 +522,8 @@ void ModComm::CommStep(bool good) {
             CommunicationError();
             return;
         }
-        const QByteArray request = m_lastRequest;
-        transmit(request, m_lastAnswerLength, true);
+        const QByteArray request = m_matcher.request();
+        transmit(request, m_matcher.answerLength(), true);
         return;
     }
 
@@ -562,6 +635,22 @@ void ModComm::writeStep(qint16 s) {
     }
 }
 
+// True when the blocks just read from the radio on the cable are the ones last written
+// in this run, the bytes sent back as held (its own identity) included.
+bool ModComm::isTheRadioJustWritten() const {
+    if (m_lastWritten.isEmpty()) {
+        return false;
+    }
+    for (const qint32 block : {kFirstBlock, kSecondBlock, kLastBlock}) {
+        const int offset = layout::offsetOf(block);
+        if (m_data.image().bytes(block, frames::kBlockLength) !=
+            m_lastWritten.mid(offset, frames::kBlockLength)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void ModComm::mulWriteStep(qint16 s) {
     auto& ws = m_state.WriteStep;
     switch (s) {
@@ -588,6 +677,15 @@ void ModComm::mulWriteStep(qint16 s) {
         ws = step::kWriteTailRead;
         SendReadAt(kLastBlock, frames::kBlockLength);
         break;
+    case step::kWriteTailRead:
+        if (m_state.MulWriteNo > 1 && isTheRadioJustWritten()) {
+            // Some of its answers to the poll were lost, and it passed for a new radio:
+            // it is not written again, and the wait for the next one goes on.
+            waitForNextRadio(kStillLastEnglish, kStillLastChinese);
+            break;
+        }
+        writingStep(s);
+        break;
     default:
         writingStep(s);
         break;
@@ -602,18 +700,15 @@ void ModComm::WaitTimer_Timer() {
     }
     runHandler([this] {
         m_waitTimer.setEnabled(false);
-        // What came back below the receive threshold (an echo with no answer behind
-        // it) raised no receive event; it still tells why nothing was recognised.
+        // What came back below the receive threshold raised no receive event: judge it
+        // now. A whole answer that was only waiting for its notification counts.
         const QByteArray waiting = m_port.isOpen() ? m_port.takeInput() : QByteArray();
-        if (!waiting.isEmpty()) {
-            m_received.append(waiting);
-            noteArrival(waiting, true);
+        if (!waiting.isEmpty() && receive(waiting, true)) {
+            return;
         }
         // Bytes behind the echo that were no answer: the radio answered, but not so
         // that the answer could be understood.
-        const qsizetype echoAt = m_received.indexOf(m_lastRequest);
-        m_record.answerNotUnderstood = !m_lastRequest.isEmpty() && echoAt >= 0 &&
-                                       m_received.size() > echoAt + m_lastRequest.size();
+        m_record.answerNotUnderstood = m_record.answerNotUnderstood || m_matcher.garbled();
         if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
             m_state.WriteStep == step::kHandshake) {
             ++m_state.WaitNextCount;
@@ -642,7 +737,7 @@ qint64 ModComm::recordTime() const {
 
 void ModComm::noteArrival(const QByteArray& chunk, bool atTimeOut) {
     m_record.anyBytes = true;
-    m_record.echoSeen = m_record.echoSeen || m_received.contains(m_lastRequest);
+    m_record.echoSeen = m_record.echoSeen || m_matcher.echoAt() >= 0;
     if (m_record.exchanges.empty()) {
         return;
     }
@@ -684,6 +779,7 @@ void ModComm::WriteDone() {
         return;
     }
     m_state.opKind = OpKind::MulWrite;
+    m_lastWritten = m_data.image().bytes(kFirstBlock, layout::kImageSize);
     ++m_state.MulWriteNo;
     m_window.setMulWriteNumber(QString::number(m_state.MulWriteNo));
     if (m_state.MulWriteTotal < m_state.MulWriteNo) {
@@ -694,14 +790,18 @@ void ModComm::WriteDone() {
         inform(kMulWriteComplete);
         return;
     }
+    m_record.radioNumber = m_state.MulWriteNo;
+    waitForNextRadio(kWaitNextEnglish, kWaitNextChinese);
+}
+
+// Polls for the next radio of a multi-write, with `english` or `chinese` on the status line.
+void ModComm::waitForNextRadio(const QString& english, const QString& chinese) {
     m_state.WriteStep = step::kHandshake;
     m_state.WaitNextCount = 0;
     m_record.startRadio();
     m_record.waitingForNextRadio = true;
-    m_record.radioNumber = m_state.MulWriteNo;
     SendProgram();
-    m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? kWaitNextChinese
-                                                                           : kWaitNextEnglish);
+    m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? chinese : english);
 }
 
 void ModComm::ModelError() {
@@ -715,7 +815,7 @@ void ModComm::ModelError() {
 }
 
 void ModComm::CommunicationError() {
-    m_waitTimer.setEnabled(false);
+    stopWaiting();
     CloseCommPort();
     const OpKind kind = m_state.opKind;
     if (kind != OpKind::Idle) {

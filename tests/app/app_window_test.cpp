@@ -46,7 +46,7 @@ struct Bench {
         locale.lcid = lcid;
         window = std::make_unique<app::FrmMain>(
             app::FrmMainServices{locale, calendar, *codePage, os, portMap, ini, port, waitTimer,
-                                 refreshTimer, messages, time});
+                                 quietTimer, refreshTimer, messages, time});
         return *window;
     }
 
@@ -88,6 +88,7 @@ struct Bench {
     test::FakeSerialPort port{clock};
     // The program's own intervals: a wrong one shows in the runs.
     test::FakeTimer waitTimer{clock, kAnswerTimeout};
+    test::FakeTimer quietTimer{clock, kAnswerQuiet};
     test::FakeTimer refreshTimer{clock, ModSetComm::kRefreshInterval};
     test::FakeMessageBoxes messages;
     test::VirtualTime time{clock};

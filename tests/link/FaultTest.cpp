@@ -11,6 +11,8 @@
 namespace tavrik::test {
 namespace {
 
+using namespace std::chrono_literals;
+
 using radiosim::Faults;
 using radiosim::Memory;
 
@@ -114,22 +116,25 @@ TEST(RadioFault, EndsOrRepeatsAsTheAnswersDemand) {
         {"end rejected twice", OpKind::Read, [](Faults& f) { f.rejectEnds = 2; },
          kReadRequests + words("END END"), "Read Complete!", 0},
         // A stray 06 ahead of an echo that itself ends in 06, and the radio's own
-        // answer 20 ms behind it: the answer is what follows the echo.
+        // answer 20 ms behind it: the answer is what follows the echo, and the stray
+        // byte, which came back after the answer before, takes that answer back (it
+        // may have been noise ahead of a rejection): the request before is sent again.
         {"stray byte before a rejected block's echo", OpKind::Write,
          [](Faults& f) {
              f.rejectWrite = 2;
              f.strayBeforeEcho = 6; // the echo of W3B10
              f.answerDelay = std::chrono::milliseconds(20);
          },
-         words("PROGRAM R3B00 R3B10 R3BF0 W3B00 W3B10 W3B10 W3B60 W3B70 W3B80 W3B90 W3BF0 END"),
-         "Write Complete!", 7},
+         words("PROGRAM R3B00 R3B10 R3BF0 W3B00 W3B10 W3B00 W3B10 W3B60 W3B70 W3B80 W3B90 W3BF0 "
+               "END"),
+         "Write Complete!", 8},
         {"stray byte before a rejected END's echo", OpKind::Write,
          [](Faults& f) {
              f.rejectEnds = 1;
              f.strayBeforeEcho = 12;
              f.answerDelay = std::chrono::milliseconds(20);
          },
-         kWriteRequests + words("END"), "Write Complete!", 7},
+         kWriteRequests + words("W3BF0 END"), "Write Complete!", 8},
         // An answer naming another block is no answer to the request.
         {"write's read of 0x3B10 answered with block 0x3B00", OpKind::Write,
          [](Faults& f) { f.otherBlockRead = 2; }, words("PROGRAM R3B00 R3B10"), error, 0},
@@ -146,6 +151,121 @@ TEST(RadioFault, EndsOrRepeatsAsTheAnswersDemand) {
         // The serial number advances only when the operation completed.
         EXPECT_EQ(bench.window.calls.contains(QStringLiteral("ShowByData")), c.message != error);
     }
+}
+
+// An answer is the whole of what came back for its request: bytes behind it, in the
+// same chunk or just after (ahead of the next request's echo), take it back, and the
+// request is sent again. Whatever the line did, the radios end exactly as a clean run
+// leaves them.
+TEST(UntrustedAnswer, IsTakenBackAndTheRequestSentAgain) {
+    struct Case {
+        const char* name;
+        OpKind kind;
+        std::function<void(Faults&)> fault;
+        QStringList messages;
+        const char* requests; // those around the fault, in order, or nothing to check
+    };
+    const auto rejectedFirstBlockAndNoise = [](char byte) {
+        return [=](Faults& f) {
+            f.rejectWrite = 1;
+            f.noiseExchange = 5;  // W3B00
+            f.noisePosition = 22; // between the echo and the radio's 0A
+            f.noiseByte = byte;
+        };
+    };
+    const std::vector<Case> cases = {
+        {"a noise 06 between a block's echo and its rejection",
+         OpKind::Write,
+         rejectedFirstBlockAndNoise(0x06),
+         {"Write Complete!"},
+         "R3BF0 W3B00 W3B10 W3B00 W3B10"},
+        // The second Write, with another dealer code, finds the first one's held-up 06
+        // right behind the echo of the same block, which the radio now rejects.
+        {"a stale acknowledge from a timed-out Write",
+         OpKind::Write,
+         [](Faults& f) {
+             f.holdAnswer = 7;  // W3B60's 06
+             f.rejectWrite = 6; // the second Write's W3B60
+         },
+         {"Communication Error!", "Write Complete!"},
+         nullptr},
+        // Block 0x3B10 is such that one byte added at the start of its data leaves a
+        // frame that passes the checksum with the data shifted by one.
+        {"a byte added inside a read answer",
+         OpKind::Read,
+         [](Faults& f) {
+             f.noiseExchange = 3; // R3B10
+             f.noisePosition = 8; // the first data byte, behind the 4-byte echo
+         },
+         {"Read Complete!"},
+         "R3B00 R3B10 R3B20 R3B10 R3B20 R3B30"},
+        // The previous radio's frame of the block lands right behind the echo of the
+        // next radio's read of it.
+        {"a frame of the previous radio behind a read echo",
+         OpKind::MulWrite,
+         [](Faults& f) {
+             f.onlyRadio = 1;
+             f.frameBehindRead = 2; // R3B10
+         },
+         {"MulWrite Complete!"},
+         nullptr},
+    };
+    std::vector<Memory> radios(2, radiosim::DefaultMemory());
+    Put(radios[0], 0x10, QByteArray::fromHex("25000000000000000000000000000086"));
+    Put(radios[1], 0x14, "USR2");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkBench clean(radios);
+        clean.window.dealerCode = QStringLiteral("SHOP-8");
+        clean.start(c.kind);
+        clean.settle(120s);
+        ASSERT_EQ(clean.messages().size(), 1);
+
+        LinkBench bench(radios, withFaults(c.fault));
+        bench.window.dealerCode = QString::fromLatin1(c.messages.size() == 2 ? "SHOP-7" : "SHOP-8");
+        bench.start(c.kind);
+        bench.settle(120s);
+        if (c.messages.size() == 2) { // pressed again after the first one failed
+            bench.window.dealerCode = QStringLiteral("SHOP-8");
+            bench.start(c.kind);
+            bench.settle(120s);
+        }
+        EXPECT_EQ(bench.messages(), c.messages);
+        EXPECT_TRUE(bench.ended());
+        if (c.requests != nullptr) {
+            EXPECT_TRUE(bench.requests().join(' ').contains(QString::fromLatin1(c.requests)))
+                << bench.requests().join(' ').toStdString();
+        }
+        for (int r = 0; r < 2; ++r) {
+            EXPECT_EQ(bench.sim.memory(r), clean.sim.memory(r)) << "radio " << r;
+        }
+        if (c.kind == OpKind::Read) {
+            EXPECT_EQ(bench.data.image().bytes(0x3B00, 256),
+                      QByteArray(reinterpret_cast<const char*>(radios[0].data()), 256));
+        }
+    }
+}
+
+// The radio just written stays on the cable and two of its answers to the next-radio
+// poll are lost, so that it passes the two-time-out rule: it is recognised by what it
+// holds, not written or counted again, and the run waits on for the next radio.
+TEST(MulWriteWait, TheRadioJustWrittenIsNotWrittenAgain) {
+    radiosim::SimOptions options = pacedOptions();
+    options.unplugAfter = 4s; // then it is taken off, and the next radio comes
+    options.faults.onlyRadio = 0;
+    options.faults.losePollAnswers = 2;
+    std::vector<Memory> radios(2, radiosim::DefaultMemory());
+    Put(radios[1], 0x1C, "0002");
+    LinkBench bench(radios, options);
+    ASSERT_TRUE(bench.startMulWrite(2));
+    bench.settle(120s);
+
+    EXPECT_EQ(bench.messages(), QStringList{"MulWrite Complete!"});
+    EXPECT_EQ(bench.sim.storedWrites(0), 7);
+    EXPECT_EQ(bench.sim.storedWrites(1), 7);
+    EXPECT_TRUE(bench.window.calls.contains(
+        "status:The radio just written is still connected. Waitting next..."));
+    EXPECT_EQ(bench.window.shownSerials, (QStringList{"2026030500000002", "2026030500000003"}));
 }
 
 // Read, Write or MulWrite pressed again mid-operation starts afresh; the time-out of the

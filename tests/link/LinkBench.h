@@ -41,7 +41,7 @@ public:
         s.StunEnabled = 1;
         s.KillEnabled = 1;
         s.ProgramPassword = QStringLiteral("AB");
-        s.DealerCode = QStringLiteral("SHOP-7");
+        s.DealerCode = dealerCode;
         s.StockDate = QStringLiteral("2026-03-01");
         s.SellDate = QStringLiteral("2026-03-05");
         s.Seller = QStringLiteral("Li Lei");
@@ -65,6 +65,7 @@ public:
     [[nodiscard]] qint16 languageFlag() const override { return language; }
 
     qint16 language = kLanguageEnglish;
+    QString dealerCode = QStringLiteral("SHOP-7");
     /// Runs inside GetDataByShow before the fields are copied (the band question's place).
     std::function<void()> duringGetData;
     bool mulWriteMode = false;
@@ -91,7 +92,7 @@ struct LinkBench {
     explicit LinkBench(std::vector<radiosim::Memory> radios = {radiosim::DefaultMemory()},
                        const radiosim::SimOptions& options = pacedOptions())
         : sim(std::move(radios), options),
-          comm(port, timer, boxes, time, data, window, [] { return qint16{3}; }) {
+          comm(port, timer, quietTimer, boxes, time, data, window, [] { return qint16{3}; }) {
         data.LoadDefaults();
         port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             return sim.receive(sent, now);
@@ -151,11 +152,13 @@ struct LinkBench {
     }
     /// The operation is over: idle, port closed, no time-out running.
     [[nodiscard]] bool ended() const {
-        return comm.state().opKind == OpKind::Idle && !port.isOpen() && !timer.isEnabled();
+        return comm.state().opKind == OpKind::Idle && !port.isOpen() && !timer.isEnabled() &&
+               !quietTimer.isEnabled();
     }
 
     VirtualClock clock;
     FakeTimer timer{clock, kAnswerTimeout};
+    FakeTimer quietTimer{clock, kAnswerQuiet};
     FakeSerialPort port{clock};
     FakeMessageBoxes boxes;
     VirtualTime time{clock};

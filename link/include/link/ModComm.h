@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LineRecord.h"
+#include "link/ReplyMatcher.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tavrik {
 class ModData;
@@ -28,6 +30,9 @@ inline constexpr qint16 kLanguageChinese = 2;
 
 /// The answer time-out of every request.
 inline constexpr std::chrono::milliseconds kAnswerTimeout{500};
+/// How long the line must stay quiet behind an answer that leads to an ending or to the
+/// window's fields before it is taken: about five characters at 9600 baud.
+inline constexpr std::chrono::milliseconds kAnswerQuiet{5};
 
 /// What the programming link needs of the main window.
 class LinkWindow {
@@ -58,8 +63,6 @@ struct LinkState {
     qint16 BlockAddr = 0x3AF0;
     qint32 WaitNextCount = 0;
     qint32 EchoLen = 0;
-    std::array<std::uint8_t, 101> RxBuf{};
-    qint16 RxLen = 0;
     qint32 MulWriteNo = 0;
     qint32 MulWriteTotal = 0;
 };
@@ -111,9 +114,10 @@ public:
     /// Time-outs counted while a multi-write waits for its next radio before it gives up.
     static constexpr qint32 kMaxWaitNextCount = 28800;
 
+    /// `waitTimer` ticks every kAnswerTimeout, `quietTimer` every kAnswerQuiet;
     /// `comPort` gives the number of the chosen port each time the port is opened;
     /// `clock` times the record of what the line showed.
-    ModComm(platform::SerialPort& port, platform::Timer& waitTimer,
+    ModComm(platform::SerialPort& port, platform::Timer& waitTimer, platform::Timer& quietTimer,
             platform::MessageBoxes& messages, const platform::Clock& clock, ModData& data,
             LinkWindow& window, std::function<qint16()> comPort);
     ~ModComm();
@@ -137,6 +141,8 @@ public:
     /// The operator stopped a run (the window has set OpKind to Idle): switches the
     /// time-out off and closes the port, so nothing more is sent or awaited.
     void StopMulWrite();
+    /// The window closes: the port closes and nothing more is sent, awaited or shown.
+    void Abandon();
     /// True while a step or an ending runs, that is inside its message box or band
     /// question; no other step, ending or start may run then.
     [[nodiscard]] bool StepRunning() const { return m_stepRunning; }
@@ -148,6 +154,9 @@ public:
     void MSComm1_OnComm();
     /// The answer time-out.
     void WaitTimer_Timer();
+    /// The end of the quiet check behind an answer that leads to an ending or to the
+    /// window's fields: nothing followed it, so it is taken.
+    void QuietTimer_Timer();
     /// The serial port was lost (device removed, read or write failed): the operation
     /// in hand ends at once with the communication-error ending.
     void PortLost();
@@ -170,19 +179,29 @@ public:
     void StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count);
 
 private:
-    enum class Reply { None, Handshake, Ack, Reject, Read };
-    struct Classified {
-        Reply reply = Reply::None;
-        QByteArray frame; ///< the data frame of a read answer
+    /// What taking an answer changed, kept while the answer is in doubt.
+    struct Undo {
+        LinkState state;
+        QByteArray image;
+        qint16 band = 0;
+        LineRecord record; ///< without its exchanges
+        QByteArray request;
+        int answerLength = 0;
+        int tries = 0;
     };
 
     void transmit(const QByteArray& request, int answerLength, bool again = false);
-    void appendToRxBuf(const QByteArray& chunk);
-    /// The reply test, on what has come back since the request last sent: the
-    /// handshake answer, an acknowledge, a rejection, or a read answer that names the
-    /// block requested, each only behind the complete echo of that request.
-    [[nodiscard]] Classified classify() const;
-    void receive(const QByteArray& chunk);
+    /// Takes bytes that came back; true when they led to something (a step, a request
+    /// sent again, an ending), false when no answer is recognised yet.
+    bool receive(const QByteArray& chunk, bool atTimeOut = false);
+    void act(Reply reply);
+    [[nodiscard]] bool endsOrAsksTheWindow() const;
+    void accept(Reply reply);
+    [[nodiscard]] Undo snapshot() const;
+    void rollBack();
+    void notTrusted();
+    void sendAgain();
+    void stopWaiting();
     template <typename Body> void runHandler(Body body);
     void CommStep(bool good);
     void startOperation(OpKind kind, qint16& stepVar);
@@ -192,6 +211,8 @@ private:
     void mulWriteStep(qint16 s);
     void modelCheckedThen(qint16& stepVar, qint16 next, qint32 address);
     void startWriting(qint16& stepVar);
+    [[nodiscard]] bool isTheRadioJustWritten() const;
+    void waitForNextRadio(const QString& english, const QString& chinese);
     void ReadDone();
     void WriteDone();
     void ModelError();
@@ -203,6 +224,7 @@ private:
 
     platform::SerialPort& m_port;
     platform::Timer& m_waitTimer;
+    platform::Timer& m_quietTimer;
     platform::MessageBoxes& m_messages;
     const platform::Clock& m_clock;
     ModData& m_data;
@@ -213,11 +235,18 @@ private:
     std::chrono::milliseconds m_recordStart{0};
 
     // The request last sent, sent again as it stands when the radio rejects it, and
-    // everything that has come back since it was sent.
-    QByteArray m_lastRequest;
-    int m_lastAnswerLength = 0;
+    // what has come back since it was sent.
+    ReplyMatcher m_matcher;
     int m_tries = 0;
-    QByteArray m_received;
+    // The answer last taken, until the next request's echo comes back with nothing
+    // ahead of it; bytes found ahead of that echo take it back.
+    std::optional<Undo> m_undo;
+    // A request found bytes waiting while the answer before was in doubt.
+    bool m_suspect = false;
+    // An answer that leads to an ending or the window's fields awaits its quiet check.
+    bool m_settling = false;
+    // The image last written in a multi-write run: the radio it went to is not written twice.
+    QByteArray m_lastWritten;
     // The port is open for the operation in hand (from OpenCommPort to CloseCommPort).
     bool m_portInUse = false;
     // The port was lost or refused a request; the handler in hand ends the operation.

@@ -96,17 +96,37 @@ std::vector<Output> RadioSim::receive(const QByteArray& bytes, Micros now) {
     if (bytes.isEmpty()) {
         return out;
     }
-    if (m_pending.isEmpty() && QByteArray("PRWE").contains(bytes.at(0)) &&
-        ++m_requestsOnLine == m_options.faults.strayBeforeEcho) {
+    const Faults& f = m_options.faults;
+    const int number =
+        m_pending.isEmpty() && QByteArray("PRWE").contains(bytes.at(0)) ? ++m_requestsOnLine : 0;
+    if (number > 0 && number == f.strayBeforeEcho) {
         put(out, QByteArray(1, kAck), now);
     }
+    const std::size_t exchangeStart = out.size();
     if (m_options.echo) {
         put(out, bytes, now);
+    }
+    // What was held up on the line arrives behind the echo of the same request again
+    // (the same kind, and for a block the same address).
+    if (!m_held.isEmpty() && bytes.left(3) == m_heldRequest.left(3)) {
+        put(out, m_held, now);
+        m_held.clear();
+        m_heldRequest.clear();
     }
     const std::optional<int> radio = connectedAt(now);
     if (!radio) {
         return out; // nobody on the line: the echo is all that comes back
     }
+    Radio& heard0 = m_radios.at(static_cast<size_t>(*radio));
+    if (bytes.size() == 4 && bytes.at(0) == 'R' && heard0.programming && faulty(heard0) &&
+        heard0.reads + 1 == f.frameBehindRead) {
+        const int address = at(bytes, 1) * 256 + at(bytes, 2);
+        Radio copy = heard0; // the frame is no read of this radio's
+        put(out, f.frameBlock < 0 ? otherFrame(*radio, address) : readAnswer(copy, f.frameBlock),
+            now);
+        note(QStringLiteral("(another frame behind the echo)"));
+    }
+
     m_pending.append(bytes);
     // The radio has the whole request once its last byte has crossed the line.
     const Micros heard = m_options.pacing ? now + kByteTime * static_cast<int>(bytes.size()) : now;
@@ -150,11 +170,54 @@ std::vector<Output> RadioSim::receive(const QByteArray& bytes, Micros now) {
             continue;
         }
         ++r.answers;
+        if (number > 0 && number == f.holdAnswer) {
+            note(QStringLiteral("(answer held up on the line)"));
+            m_heldRequest = request;
+            m_held = *reply;
+            continue;
+        }
         put(out, *reply,
             heard + std::max(m_options.turnaround, Micros(1)) +
                 (faulty(r) ? m_options.faults.answerDelay : Micros(0)));
     }
+    if (number > 0 && number == f.noiseExchange) {
+        insertNoise(out, exchangeStart, f.noisePosition, f.noiseByte);
+    }
     return out;
+}
+
+void RadioSim::insertNoise(std::vector<Output>& out, std::size_t first, int position, char byte) {
+    // One output a byte, so that a position is a byte.
+    std::vector<Output> bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(first));
+    for (auto o = out.begin() + static_cast<std::ptrdiff_t>(first); o != out.end(); ++o) {
+        for (char b : o->bytes) {
+            bytes.push_back({o->at, QByteArray(1, b)});
+        }
+    }
+    const std::size_t at = first + static_cast<std::size_t>(std::max(position, 0));
+    if (at > bytes.size()) {
+        out = std::move(bytes);
+        return;
+    }
+    const Micros when = at < bytes.size() ? bytes[at].at : (at > 0 ? bytes[at - 1].at : m_now);
+    for (std::size_t i = at; i < bytes.size(); ++i) {
+        bytes[i].at += kByteTime;
+    }
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                 Output{when, QByteArray(1, byte)});
+    m_lineFree = std::max(m_lineFree, bytes.back().at);
+    note(QStringLiteral("(noise %1 on the line)").arg(hex(QByteArray(1, byte))));
+    out = std::move(bytes);
+}
+
+QByteArray RadioSim::otherFrame(int radio, int address) {
+    Radio other = m_radios.at(static_cast<size_t>(radio > 0 ? radio - 1 : radio));
+    if (radio == 0) {
+        for (std::uint8_t& b : other.memory) {
+            b = static_cast<std::uint8_t>(~b);
+        }
+    }
+    return readAnswer(other, address);
 }
 
 std::optional<QByteArray> RadioSim::answer(Radio& radio, const QByteArray& request) {
@@ -162,6 +225,11 @@ std::optional<QByteArray> RadioSim::answer(Radio& radio, const QByteArray& reque
     if (first == 'P') {
         note(QStringLiteral("PROGRAM"));
         radio.programming = true;
+        if (radio.pollsToLose > 0) {
+            --radio.pollsToLose;
+            note(QStringLiteral("(answer lost on the line)"));
+            return std::nullopt;
+        }
         return QByteArray("QX\x06", 3);
     }
     if (!radio.programming) {
@@ -256,6 +324,9 @@ QByteArray RadioSim::endAnswer(Radio& radio, int index) {
         return QByteArray(1, kReject);
     }
     radio.programming = false;
+    if (faulty(radio)) {
+        radio.pollsToLose = m_options.faults.losePollAnswers;
+    }
     if (index + 1 < radioCount() && index == m_current) {
         m_unplugAt = m_now + m_options.unplugAfter;
     }

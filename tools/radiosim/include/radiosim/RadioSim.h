@@ -38,6 +38,25 @@ struct Faults {
     /// A stray 06 on the line just before the echo of the Nth request (every request
     /// on the line counted, whichever radio is connected).
     int strayBeforeEcho = 0;
+    /// A noise byte on the line at position noisePosition (from 0) of what comes back
+    /// for the Nth request (its echo and its answer together; requests counted as for
+    /// strayBeforeEcho); the bytes behind it arrive a character later.
+    int noiseExchange = 0;
+    int noisePosition = 0;
+    char noiseByte = 0x06;
+    /// The answer to the Nth request is held up on the line and arrives only right
+    /// behind the echo of the next request of its kind (for a block, of its address;
+    /// requests counted as for strayBeforeEcho).
+    int holdAnswer = 0;
+    /// Right behind the echo of the radio's Nth read request, a whole good frame arrives
+    /// ahead of its own answer: of block frameBlock of the same radio, or, for
+    /// frameBlock -1, of the block asked for but from another radio (the one before in
+    /// the series, or this radio's bytes inverted when there is none).
+    int frameBehindRead = 0;
+    int frameBlock = -1;
+    /// After it acknowledged an end request, the radio's next K answers to the
+    /// handshake are lost on the line.
+    int losePollAnswers = 0;
     int onlyRadio = -1; ///< the faults above touch only this radio of a series (0 first)
 };
 
@@ -51,7 +70,7 @@ struct SimOptions {
     /// The radio's own time between hearing a request and answering it. Never zero, so
     /// that an exchange repeated at once (polling for the next radio) moves time on.
     Micros turnaround{std::chrono::milliseconds(2)};
-    Micros unplugAfter{std::chrono::milliseconds(200)};
+    Micros unplugAfter{std::chrono::milliseconds(200)}; ///< a large value: it stays
     Micros gap{std::chrono::milliseconds(1500)};
     Faults faults;
 };
@@ -87,9 +106,14 @@ private:
         int reads = 0;
         int ends = 0;
         int answers = 0;
+        int pollsToLose = 0;
     };
 
     void put(std::vector<Output>& out, const QByteArray& bytes, Micros from);
+    /// Inserts `byte` at `position` of what `out` carries (from `first` on), the bytes
+    /// behind it a character later.
+    void insertNoise(std::vector<Output>& out, std::size_t first, int position, char byte);
+    [[nodiscard]] QByteArray otherFrame(int radio, int address);
     [[nodiscard]] bool faulty(const Radio& radio) const;
     [[nodiscard]] std::optional<QByteArray> answer(Radio& radio, const QByteArray& request);
     [[nodiscard]] QByteArray readAnswer(Radio& radio, int address);
@@ -103,6 +127,8 @@ private:
     std::optional<Micros> m_unplugAt;
     QByteArray m_pending;
     int m_requestsOnLine = 0;
+    QByteArray m_heldRequest; ///< the request whose answer is held up
+    QByteArray m_held;        ///< that answer
     Micros m_lineFree{0};
     Micros m_now{0};
     std::function<void(int, const QString&)> m_requestObserver;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace tavrik {
+
+/// What has come back for the outstanding request, judged as the radio's answer to it.
+enum class Reply {
+    None,      ///< no answer yet: the echo or the answer is still on its way (or nothing came)
+    Handshake, ///< 51 58 06 behind the echo of "PROGRAM"
+    Ack,       ///< 06 behind the echo of a block write or "END"
+    Reject,    ///< 0A behind the echo of a block write or "END"
+    Read,      ///< a good data frame naming the block requested, behind the read request's echo
+    Untrusted, ///< an answer with more bytes behind it: not to be trusted
+};
+
+/// The matching of answers to requests, as pure code: a request goes in, then the bytes
+/// that come back for it, and out comes what they amount to. No I/O, no steps.
+///
+/// The cable echoes every request ahead of the radio's answer. An answer counts only
+/// when it stands right behind a complete echo of the request and is the whole of what
+/// came back behind that echo: bytes before the echo are skipped (noise, or the tail of
+/// something earlier), but a byte behind a complete answer makes it untrusted, since the
+/// answer may then be noise in front of the radio's real one (an 06 before a 0A). When
+/// the request's bytes stand more than once (a doubled echo), the first echo followed by
+/// something that is or may become an answer is the one judged.
+class ReplyMatcher {
+public:
+    /// What is kept of the bytes that came back for one request: the port's own buffer.
+    static constexpr int kKeptLimit = 1024;
+
+    /// A request was sent: forget what came back for the one before.
+    void expect(const QByteArray& request, int answerLength);
+    /// Bytes that came back; returns the judgement of everything since the request.
+    Reply add(const QByteArray& bytes);
+    /// The judgement of everything since the request.
+    [[nodiscard]] Reply judge() const;
+
+    /// The data frame of a Read answer (empty otherwise).
+    [[nodiscard]] QByteArray frame() const;
+    /// Where the first complete echo of the request starts in what came back; -1 while
+    /// there is none.
+    [[nodiscard]] qsizetype echoAt() const { return m_received.indexOf(m_request); }
+    /// Bytes came back behind the echo and they are no answer, nor the start of one.
+    [[nodiscard]] bool garbled() const;
+    /// What came back cannot be the start of a clean echo: something came ahead of it.
+    [[nodiscard]] bool strayBeforeEcho() const;
+
+    [[nodiscard]] const QByteArray& request() const { return m_request; }
+    [[nodiscard]] int answerLength() const { return m_answerLength; }
+    [[nodiscard]] const QByteArray& received() const { return m_received; }
+
+private:
+    enum class Verdict { NotAnswer, Pending, Answer, Untrusted };
+    [[nodiscard]] Verdict verdictOn(const QByteArray& behind) const;
+    [[nodiscard]] Reply replyFor(const QByteArray& behind) const;
+
+    QByteArray m_request;
+    int m_answerLength = 0;
+    QByteArray m_received;
+};
+
+} // namespace tavrik
