@@ -120,7 +120,7 @@ void ModComm::StartWrite() {
 void ModComm::stopWaiting() {
     m_waitTimer.setEnabled(false);
     m_quietTimer.setEnabled(false);
-    m_settling = false;
+    m_quiet = Quiet::None;
     m_undo.reset();
     m_suspect = false;
 }
@@ -340,20 +340,25 @@ void ModComm::MSComm1_OnComm() {
 bool ModComm::receive(const QByteArray& chunk, bool atTimeOut) {
     const Reply reply = m_matcher.add(chunk);
     noteArrival(chunk, atTimeOut);
-    if (m_undo) {
-        // The answer before is in doubt until this request's echo comes back with
-        // nothing ahead of it: a byte there came back after that answer.
-        if (m_matcher.strayBeforeEcho()) {
-            rollBack();
-            return true;
-        }
-        if (m_matcher.echoAt() >= 0) {
-            m_undo.reset();
-        }
+    // The answer before stays in doubt until this request's own answer is taken: a byte
+    // ahead of this request's echo came back after that answer, and so may a byte where
+    // this request's answer should be (a radio slower to answer than the echo is long).
+    if (m_undo && m_matcher.strayBeforeEcho()) {
+        rollBack();
+        return true;
     }
-    if (m_settling) {
+    if (m_quiet == Quiet::BeforeSendingAgain) {
+        if (m_undo) {
+            rollBack(); // the rejection was not this request's
+        } else {
+            m_quietTicks = 0; // the line is not quiet yet
+            m_quietTimer.setEnabled(true);
+        }
+        return true;
+    }
+    if (m_quiet == Quiet::BeforeTaking) {
         // A byte behind an answer awaiting its quiet check: the answer is not trusted.
-        m_settling = false;
+        m_quiet = Quiet::None;
         m_quietTimer.setEnabled(false);
         notTrusted();
         return true;
@@ -387,7 +392,7 @@ void ModComm::act(Reply reply) {
             // without another byte.
             m_waitTimer.setEnabled(false);
             m_port.setReceiveThreshold(1);
-            m_settling = true;
+            m_quiet = Quiet::BeforeTaking;
             m_quietTimer.setEnabled(true);
             return;
         }
@@ -411,12 +416,19 @@ void ModComm::QuietTimer_Timer() {
         return;
     }
     runHandler([this] {
-        m_quietTimer.setEnabled(false);
-        if (!m_settling) {
+        if (m_quiet == Quiet::BeforeSendingAgain &&
+            ++m_quietTicks < kQuietTicksBeforeSendingAgain) {
             return;
         }
-        m_settling = false;
-        accept(m_matcher.judge());
+        m_quietTimer.setEnabled(false);
+        const Quiet quiet = std::exchange(m_quiet, Quiet::None);
+        m_undo.reset(); // what came back for this request stands: the answer before too
+        if (quiet == Quiet::BeforeTaking) {
+            accept(m_matcher.judge());
+        } else if (quiet == Quiet::BeforeSendingAgain) {
+            const QByteArray request = m_matcher.request();
+            transmit(request, m_matcher.answerLength(), true);
+        }
     });
 }
 
@@ -478,21 +490,35 @@ void ModComm::rollBack() {
 }
 
 // The answer to the request in hand could not be trusted: sent again, as a rejected
-// request is, within the same bound.
+// request is, within the same bound; or, while the answer before is still in doubt, it
+// may have been the late answer to the request before, which is sent again instead.
 void ModComm::notTrusted() {
     m_record.answerNotUnderstood = true;
+    if (m_undo) {
+        rollBack();
+        return;
+    }
     sendAgain();
 }
 
 void ModComm::sendAgain() {
-    m_waitTimer.setEnabled(false);
     if (m_tries >= kMaxTries) {
         m_record.answerNotUnderstood = true;
         CommunicationError();
         return;
     }
-    const QByteArray request = m_matcher.request();
-    transmit(request, m_matcher.answerLength(), true);
+    waitForQuietThenSendAgain();
+}
+
+// What is still arriving is let pass first (the answers to a request sent since, which
+// a radio gives some milliseconds after it), so that the request sent again does not
+// meet it on the line; the time-out bounds the wait.
+void ModComm::waitForQuietThenSendAgain() {
+    m_port.setReceiveThreshold(1);
+    m_quiet = Quiet::BeforeSendingAgain;
+    m_quietTicks = 0;
+    m_quietTimer.setEnabled(true);
+    m_waitTimer.setEnabled(true);
 }
 
 // ---- The step machine ----
@@ -522,8 +548,7 @@ void ModComm::CommStep(bool good) {
             CommunicationError();
             return;
         }
-        const QByteArray request = m_matcher.request();
-        transmit(request, m_matcher.answerLength(), true);
+        waitForQuietThenSendAgain();
         return;
     }
 
@@ -700,6 +725,11 @@ void ModComm::WaitTimer_Timer() {
     }
     runHandler([this] {
         m_waitTimer.setEnabled(false);
+        if (std::exchange(m_quiet, Quiet::None) == Quiet::BeforeSendingAgain) {
+            // The line never went quiet enough to send the request again.
+            CommunicationError();
+            return;
+        }
         // What came back below the receive threshold raised no receive event: judge it
         // now. A whole answer that was only waiting for its notification counts.
         const QByteArray waiting = m_port.isOpen() ? m_port.takeInput() : QByteArray();

@@ -83,10 +83,33 @@ radiosim::SimOptions sweptRadio() {
     return options;
 }
 
-// A bench whose line carries every byte faithfully, except for at most one fault.
+// `bytes` put into what came back at `position`, one character after another; what
+// came behind that position arrives that much later.
+std::vector<Arrival> inserted(std::vector<Arrival> back, int position, const QByteArray& bytes) {
+    const auto at = back.begin() + position;
+    const VirtualClock::Micros t = at != back.end() ? at->at : back.back().at;
+    const auto shift = radiosim::kByteTime * static_cast<int>(bytes.size());
+    for (auto later = at; later != back.end(); ++later) {
+        later->at += shift;
+    }
+    std::vector<Arrival> added;
+    for (int i = 0; i < bytes.size(); ++i) {
+        added.push_back({t + radiosim::kByteTime * i, bytes.mid(i, 1)});
+    }
+    back.insert(back.begin() + position, added.begin(), added.end());
+    return back;
+}
+
+// A bench whose line carries every byte faithfully, except where it is told otherwise:
+// at most one fault, or what `onBack` makes of what comes back for each request.
 struct FaultyLine : LinkBench {
-    explicit FaultyLine(std::optional<LineFault> fault = {})
-        : LinkBench({radiosim::DefaultMemory()}, sweptRadio()), m_fault(fault) {
+    using OnBack = std::function<std::vector<Arrival>(int exchange, const QByteArray& sent,
+                                                      std::vector<Arrival>)>;
+
+    explicit FaultyLine(std::optional<LineFault> fault = {}, OnBack onBack = {},
+                        const radiosim::SimOptions& options = sweptRadio())
+        : LinkBench({radiosim::DefaultMemory()}, options), m_fault(fault),
+          m_onBack(std::move(onBack)) {
         port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             const int index = static_cast<int>(exchanges.size());
             const bool here = m_fault && m_fault->exchange == index;
@@ -104,6 +127,9 @@ struct FaultyLine : LinkBench {
             std::stable_sort(back.begin(), back.end(),
                              [](const Arrival& a, const Arrival& b) { return a.at < b.at; });
             exchanges.push_back({static_cast<int>(sent.size()), static_cast<int>(back.size())});
+            if (m_onBack) {
+                back = m_onBack(index, sent, std::move(back));
+            }
             return here && m_fault->direction == Direction::FromRadio ? damaged(back, *m_fault)
                                                                       : back;
         });
@@ -112,6 +138,7 @@ struct FaultyLine : LinkBench {
 
 private:
     std::optional<LineFault> m_fault;
+    OnBack m_onBack;
 };
 
 const char* const kKinds[] = {"", "Read", "Write", "MulWrite"};
@@ -119,26 +146,73 @@ const char* const kDirections[] = {"to the radio", "to the radio beyond the echo
                                    "from the radio"};
 const char* const kDamages[] = {"dropped", "added", "changed"};
 
-TEST(LineSweep, NoSuccessIsReportedUnlessTheRadioIsExactlyRight) {
-    const std::map<OpKind, QString> success = {{OpKind::Read, "Read Complete!"},
-                                               {OpKind::Write, "Write Complete!"},
-                                               {OpKind::MulWrite, "MulWrite Complete!"}};
-    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
-        // The same operation on a faithful line: the exchanges to sweep, and the
-        // radio's memory a success must leave.
-        FaultyLine clean;
-        clean.start(kind, 1);
-        clean.settle();
-        ASSERT_EQ(clean.messages(), QStringList{success.at(kind)});
-        const radiosim::Memory expected = clean.sim.memory(0);
+const std::map<OpKind, QString> kSuccess = {{OpKind::Read, "Read Complete!"},
+                                            {OpKind::Write, "Write Complete!"},
+                                            {OpKind::MulWrite, "MulWrite Complete!"}};
 
-        std::map<QString, int> outcomes;
-        int cases = 0;
-        for (int e = 0; e < static_cast<int>(clean.exchanges.size()); ++e) {
+// The property every case must hold, and the figures of how the cases ended.
+class Outcomes {
+public:
+    Outcomes(const char* family, OpKind kind) : m_family(family), m_kind(kind) {
+        // The same operation on a faithful line: the exchanges to sweep, the requests
+        // they carry, and the radio's memory a success must leave.
+        m_clean.start(kind, 1);
+        m_clean.settle();
+        EXPECT_EQ(m_clean.messages(), QStringList{kSuccess.at(kind)});
+    }
+    ~Outcomes() {
+        // The figures for the record: how many cases, and how they ended.
+        std::printf("%s, %s: %d cases", m_family, kKinds[int(m_kind)], m_cases);
+        for (const auto& [message, count] : m_outcomes) {
+            std::printf(", %d \"%s\"", count, qPrintable(message));
+        }
+        std::printf("\n");
+    }
+    Outcomes(const Outcomes&) = delete;
+    Outcomes& operator=(const Outcomes&) = delete;
+
+    [[nodiscard]] const FaultyLine& clean() const { return m_clean; }
+
+    // The last operation on `bench` has ended: nothing hangs, and only an exactly
+    // right radio (and, for a Read, image) is reported a success.
+    void judge(FaultyLine& bench) {
+        ++m_cases;
+        ASSERT_FALSE(bench.clock.hasPending()); // it ended, nothing still ticks
+        ASSERT_TRUE(bench.ended());
+        EXPECT_FALSE(bench.window.mulWriteMode);
+        ASSERT_FALSE(bench.messages().isEmpty());
+        const QString message = bench.messages().back();
+        ++m_outcomes[message];
+        const radiosim::Memory& expected = m_clean.sim.memory(0);
+        if (message == kSuccess.at(m_kind)) {
+            ASSERT_EQ(bench.sim.memory(0), expected);
+            ASSERT_TRUE(m_kind != OpKind::Read ||
+                        bench.data.image().bytes(0x3B00, 256) ==
+                            QByteArray(reinterpret_cast<const char*>(expected.data()), 256));
+        } else {
+            // The window and the serial number are left as they were.
+            EXPECT_EQ(message, QStringLiteral("Communication Error!"));
+            EXPECT_FALSE(bench.window.calls.contains(QStringLiteral("ShowByData")));
+        }
+    }
+
+private:
+    const char* m_family;
+    OpKind m_kind;
+    FaultyLine m_clean;
+    std::map<QString, int> m_outcomes;
+    int m_cases = 0;
+};
+
+TEST(LineSweep, NoSuccessIsReportedUnlessTheRadioIsExactlyRight) {
+    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+        Outcomes outcomes("one byte dropped, added or changed", kind);
+        const std::vector<Exchange>& exchanges = outcomes.clean().exchanges;
+        for (int e = 0; e < static_cast<int>(exchanges.size()); ++e) {
             for (Direction direction :
                  {Direction::ToRadioInEcho, Direction::ToRadioBeyondEcho, Direction::FromRadio}) {
-                const int length = direction == Direction::FromRadio ? clean.exchanges[e].returned
-                                                                     : clean.exchanges[e].sent;
+                const int length =
+                    direction == Direction::FromRadio ? exchanges[e].returned : exchanges[e].sent;
                 for (Damage damage : {Damage::Drop, Damage::Add, Damage::Change}) {
                     const int positions = damage == Damage::Add ? length + 1 : length;
                     for (int p = 0; p < positions; ++p) {
@@ -150,35 +224,164 @@ TEST(LineSweep, NoSuccessIsReportedUnlessTheRadioIsExactlyRight) {
                         FaultyLine bench(fault);
                         bench.start(kind, 1);
                         bench.settle();
-                        ++cases;
-                        ASSERT_FALSE(bench.clock.hasPending()); // it ended, nothing still ticks
-                        ASSERT_TRUE(bench.ended());
-                        EXPECT_FALSE(bench.window.mulWriteMode);
                         ASSERT_EQ(bench.messages().size(), 1);
-                        const QString message = bench.messages().front();
-                        ++outcomes[message];
-                        if (message == success.at(kind)) {
-                            ASSERT_EQ(bench.sim.memory(0), expected);
-                            ASSERT_TRUE(
-                                kind != OpKind::Read ||
-                                bench.data.image().bytes(0x3B00, 256) ==
-                                    QByteArray(reinterpret_cast<const char*>(expected.data()),
-                                               256));
-                        } else {
-                            // The window and the serial number are left as they were.
-                            EXPECT_EQ(message, QStringLiteral("Communication Error!"));
-                            EXPECT_FALSE(bench.window.calls.contains(QStringLiteral("ShowByData")));
-                        }
+                        outcomes.judge(bench);
                     }
                 }
             }
         }
-        // The figures for the record: how many cases, and how they ended.
-        std::printf("%s: %d cases", kKinds[int(kind)], cases);
-        for (const auto& [message, count] : outcomes) {
-            std::printf(", %d \"%s\"", count, qPrintable(message));
+    }
+}
+
+// The indexes of the block writes among the exchanges of a clean run.
+std::vector<int> blockWrites(const FaultyLine& clean) {
+    std::vector<int> out;
+    for (int e = 0; e < static_cast<int>(clean.port.sent().size()); ++e) {
+        if (clean.port.sent()[e].size() == 22) {
+            out.push_back(e);
         }
-        std::printf("\n");
+    }
+    return out;
+}
+
+// The radio rejects each block once in turn, and a noise byte lands at every position
+// of what comes back for that block: ahead of the echo, inside it, between it and the
+// rejection, behind it.
+TEST(LineSweep, ANoiseByteAroundARejectionNeverPassesForAnAcknowledge) {
+    for (OpKind kind : {OpKind::Write, OpKind::MulWrite}) {
+        Outcomes outcomes("a block rejected, a noise byte around it", kind);
+        const std::vector<int> writes = blockWrites(outcomes.clean());
+        for (int k = 0; k < static_cast<int>(writes.size()); ++k) {
+            for (char noise : {'\x06', '\x0A', '\x55'}) {
+                for (int p = 0; p <= 23; ++p) {
+                    SCOPED_TRACE(::testing::Message() << kKinds[int(kind)] << ", block " << k
+                                                      << ", noise " << int(noise) << " at " << p);
+                    radiosim::SimOptions options = sweptRadio();
+                    options.faults.rejectWrite = k + 1;
+                    FaultyLine bench(
+                        {},
+                        [&, e = writes[k]](int exchange, const QByteArray&,
+                                           std::vector<Arrival> back) {
+                            return exchange == e
+                                       ? inserted(std::move(back), p, QByteArray(1, noise))
+                                       : back;
+                        },
+                        options);
+                    bench.start(kind, 1);
+                    bench.settle();
+                    ASSERT_EQ(bench.messages().size(), 1);
+                    outcomes.judge(bench);
+                }
+            }
+        }
+    }
+}
+
+// An operation times out because the answer to one request is held up on the line;
+// the operator starts it again, and the held-up answer lands at every position of what
+// comes back for the same request, which the radio now rejects if it is a block write.
+TEST(LineSweep, StaleBytesOfAnEarlierOperationAreNoAnswer) {
+    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+        Outcomes outcomes("an earlier answer held up and released", kind);
+        const FaultyLine& clean = outcomes.clean();
+        const int count = static_cast<int>(clean.exchanges.size());
+        const std::vector<int> writes = blockWrites(clean);
+        for (int e = 0; e < count; ++e) {
+            const auto write = std::find(writes.begin(), writes.end(), e);
+            for (int p = 0; p <= clean.exchanges[e].sent + 1; ++p) {
+                SCOPED_TRACE(::testing::Message()
+                             << kKinds[int(kind)] << ", exchange " << e << ", released at " << p);
+                radiosim::SimOptions options = sweptRadio();
+                if (write != writes.end()) {
+                    // The k-th block: the radio's k-th write in the first run, 2k-th in the second.
+                    options.faults.rejectWrite = 2 * static_cast<int>(write - writes.begin() + 1);
+                }
+                std::vector<Arrival> held;
+                FaultyLine bench(
+                    {},
+                    [&](int exchange, const QByteArray& sent, std::vector<Arrival> back) {
+                        if (exchange == e) { // the first run: the answer stays on the line
+                            const auto answer = back.begin() + sent.size();
+                            held.assign(answer, back.end());
+                            back.erase(answer, back.end());
+                        } else if (exchange == count + e + 1 && !held.empty()) {
+                            QByteArray bytes;
+                            for (const Arrival& a : held) {
+                                bytes += a.bytes;
+                            }
+                            held.clear();
+                            back = inserted(std::move(back),
+                                            std::min(p, static_cast<int>(back.size())), bytes);
+                        }
+                        return back;
+                    },
+                    options);
+                bench.start(kind, 1);
+                bench.settle();
+                ASSERT_EQ(bench.messages(), QStringList{"Communication Error!"});
+                // The second run's exchanges are counted on from the first's.
+                while (static_cast<int>(bench.exchanges.size()) < count + 1) {
+                    bench.exchanges.push_back({});
+                }
+                bench.exchanges.resize(count + 1);
+                bench.start(kind, 1);
+                bench.settle();
+                ASSERT_EQ(bench.messages().size(), 2);
+                outcomes.judge(bench);
+            }
+        }
+    }
+}
+
+// A whole, good frame lands right behind each read request's echo, ahead of the
+// radio's own answer: a frame of another block, or of the same block from another radio.
+TEST(LineSweep, AFrameOfAnotherBlockOrRadioIsNoAnswer) {
+    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+        Outcomes outcomes("another frame behind a read echo", kind);
+        const FaultyLine& clean = outcomes.clean();
+        for (int e = 0; e < static_cast<int>(clean.port.sent().size()); ++e) {
+            const QByteArray& request = clean.port.sent()[e];
+            if (request.size() != 4 || request.at(0) != 'R') {
+                continue;
+            }
+            const int address = std::uint8_t(request[1]) << 8 | std::uint8_t(request[2]);
+            for (bool otherRadio : {false, true}) {
+                SCOPED_TRACE(::testing::Message()
+                             << kKinds[int(kind)] << ", read " << address
+                             << (otherRadio ? ", another radio" : ", another block"));
+                radiosim::Memory memory = radiosim::DefaultMemory();
+                if (otherRadio) {
+                    for (std::uint8_t& b : memory) {
+                        b = static_cast<std::uint8_t>(b ^ 0x5A);
+                    }
+                }
+                const int block =
+                    otherRadio ? address : 0x3B00 + ((address - 0x3B00 + 0x10) & 0xF0);
+                QByteArray frame("\x57", 1);
+                frame += char(block >> 8);
+                frame += char(block & 0xFF);
+                frame += char(0x10);
+                for (int i = 0; i < 16; ++i) {
+                    frame += char(memory[static_cast<std::size_t>(block - 0x3B00 + i)]);
+                }
+                unsigned sum = 0;
+                for (int i = 1; i <= 19; ++i) {
+                    sum += std::uint8_t(frame[i]);
+                }
+                frame += char(sum & 0xFF);
+                frame += char(0x06);
+                FaultyLine bench(
+                    {}, [&](int exchange, const QByteArray& sent, std::vector<Arrival> back) {
+                        return exchange == e
+                                   ? inserted(std::move(back), static_cast<int>(sent.size()), frame)
+                                   : back;
+                    });
+                bench.start(kind, 1);
+                bench.settle();
+                ASSERT_EQ(bench.messages().size(), 1);
+                outcomes.judge(bench);
+            }
+        }
     }
 }
 

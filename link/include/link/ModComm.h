@@ -111,6 +111,8 @@ class ModComm {
 public:
     /// How many times in all one request is sent while the radio keeps rejecting it.
     static constexpr int kMaxTries = 3;
+    /// Quiet checks in a row without a byte before a request is sent again (50 ms).
+    static constexpr int kQuietTicksBeforeSendingAgain = 10;
     /// Time-outs counted while a multi-write waits for its next radio before it gives up.
     static constexpr qint32 kMaxWaitNextCount = 28800;
 
@@ -201,6 +203,7 @@ private:
     void rollBack();
     void notTrusted();
     void sendAgain();
+    void waitForQuietThenSendAgain();
     void stopWaiting();
     template <typename Body> void runHandler(Body body);
     void CommStep(bool good);
@@ -243,8 +246,11 @@ private:
     std::optional<Undo> m_undo;
     // A request found bytes waiting while the answer before was in doubt.
     bool m_suspect = false;
-    // An answer that leads to an ending or the window's fields awaits its quiet check.
-    bool m_settling = false;
+    // What the quiet timer is running for: an answer that leads to an ending or the
+    // window's fields awaits its quiet check, or a request waits to be sent again.
+    enum class Quiet { None, BeforeTaking, BeforeSendingAgain };
+    Quiet m_quiet = Quiet::None;
+    int m_quietTicks = 0;
     // The image last written in a multi-write run: the radio it went to is not written twice.
     QByteArray m_lastWritten;
     // The port is open for the operation in hand (from OpenCommPort to CloseCommPort).
