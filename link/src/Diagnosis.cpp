@@ -283,6 +283,12 @@ QString seriesState(const LineRecord& r, qint16 language) {
                     "(radio 2): radio 1 is done.",
                     "当前：第 2 台。本批在它之前已完整写入 1 台：第 1 台已完成。");
     }
+    if (done == 2) {
+        return pick(language,
+                    "2 radios of this series were written completely before the one in hand "
+                    "(radio 3): radios 1 and 2 are done.",
+                    "当前：第 3 台。本批在它之前已完整写入 2 台：第 1、2 台已完成。");
+    }
     return pick(language,
                 "%1 radios of this series were written completely before the one in hand "
                 "(radio %2): radios 1 to %1 are done.",

@@ -180,7 +180,7 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          radioInHand(3, [](LineRecord& r) { r.waitingForNextRadio = r.echoSeen = true; }), program,
          kLanguageEnglish,
          "2 radios of this series were written completely before the one in hand (radio 3): "
-         "radios 1 to 2 are done.\n\nAfter radio 2, no next radio answered"},
+         "radios 1 and 2 are done.\n\nAfter radio 2, no next radio answered"},
         {OpKind::MulWrite, radioInHand(2, silentAfterAnswers(0, 0)),
          QByteArray::fromHex("523B0010"), kLanguageChinese,
          "当前：第 2 台。本批在它之前已完整写入 1 台：第 1 台已完成。|对讲机报告的机型标识为“<DD"
