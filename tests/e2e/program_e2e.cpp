@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -31,6 +32,7 @@ namespace {
 struct Box {
     QString text;
     QString informative;
+    bool plainText = false; // the explanation is never read as rich text
 };
 
 // A program in a folder of its own, and the simulated radio behind its port COM5.
@@ -41,7 +43,10 @@ protected:
         // Closes every message box the program shows (OK), keeping what it said.
         QObject::connect(&m_boxCloser, &QTimer::timeout, &m_boxCloser, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_boxes.push_back({box->text(), box->informativeText()});
+                const auto* label =
+                    box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+                m_boxes.push_back({box->text(), box->informativeText(),
+                                   label != nullptr && label->textFormat() == Qt::PlainText});
                 box->accept();
             }
         });
@@ -144,10 +149,10 @@ TEST_F(ProgramOnPty, AFailingLineIsToldAsItHappened) {
     const std::vector<std::tuple<QStringList, QPushButton * app::FrmMain::*, QString>> cases{
         {{QStringLiteral("--vanish-after"), QStringLiteral("7")},
          &app::FrmMain::Command2,
-         "The port was lost during the operation, at writing block 3B70 (4 of 7)"},
+         "The port was lost while writing the dealer information (block 4 of 7)"},
         {{QStringLiteral("--delay"), QStringLiteral("700")},
          &app::FrmMain::Command1,
-         "The cable echoed the request, but the radio never answered."},
+         "The cable returned the request, but the radio did not answer."},
     };
     for (const auto& [simulator, button, says] : cases) {
         SCOPED_TRACE(says.toStdString());
@@ -157,6 +162,7 @@ TEST_F(ProgramOnPty, AFailingLineIsToldAsItHappened) {
         const Box box = after(program.window().*button);
         EXPECT_EQ(box.text, QStringLiteral("Communication Error!"));
         EXPECT_TRUE(box.informative.contains(says)) << box.informative.toStdString();
+        EXPECT_TRUE(box.plainText);
         stopSimulator();
     }
 

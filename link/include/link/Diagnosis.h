@@ -16,19 +16,21 @@ namespace tavrik {
 
 /// Why an operation ended in "Communication Error!", as far as the line tells.
 enum class LineCause {
-    NothingCameBack, ///< not even the echo of a request came back
-    NoRadioAnswer,   ///< the echo came back, the radio never answered
-    NoEcho,          ///< bytes came back, but never the echo of the request
-    FellSilent,      ///< the radio answered, then fell silent part-way
-    Refused,         ///< the radio refused the same request every time
-    NoNextRadio,     ///< a multi-write waited in vain for its next radio
-    PortLost,        ///< the port went away during the operation
+    NothingCameBack,     ///< not even the echo of a request came back
+    NoRadioAnswer,       ///< the echo came back, the radio never answered
+    NoEcho,              ///< bytes came back, but never the echo of the request
+    AnswerNotUnderstood, ///< bytes came back behind the echo, but no answer to trust
+    FellSilent,          ///< the radio answered, then fell silent part-way
+    Refused,             ///< the radio refused the same request every time
+    NoNextRadio,         ///< a multi-write waited in vain for its next radio
+    PortLost,            ///< the port went away during the operation
 };
 
 [[nodiscard]] LineCause ClassifyLine(const LineRecord& record);
 
-/// The step a request stands for: "the handshake", "reading block 3B40",
-/// "writing block 3B60 (3 of 7)", "the end request".
+/// The step a request stands for, in a dealer's words: "connecting to the radio",
+/// "reading the factory information", "writing the dealer information (block 3 of 7)",
+/// "ending the programming". The block address is left to the details.
 [[nodiscard]] QString DescribeStep(const QByteArray& request, qint16 language);
 
 /// A model word as the radio reported it: printable ASCII as it stands, any other
