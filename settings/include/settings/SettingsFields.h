@@ -34,7 +34,7 @@ struct SettingsField {
     std::variant<FixedText RadioSettings::*, QString RadioSettings::*> member;
     layout::ImageField bytes;
     FieldEncoding encoding;
-    bool sentByWrite;
+    bool sentByWrite; ///< a Write takes its bytes from the record, not as held
     int text1;
     StartValue start;
     const char* startText;
