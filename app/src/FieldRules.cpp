@@ -1,5 +1,7 @@
 #include "app/FieldRules.h"
 
+#include "settings/SettingsFields.h"
+
 #include <algorithm>
 
 namespace tavrik::app {
@@ -13,7 +15,8 @@ bool isAsciiLetterOrDigit(qint16 code) {
 } // namespace
 
 bool IsFilteredField(int index) {
-    return index == 0 || index == 1 || index == 7 || index == 12;
+    return index == kAreaCodeBox || index == kSerialNumberBox || index == kUserCodeBox ||
+           index == kProgramPasswordBox;
 }
 
 KeyFilterResult FilterText1Key(int index, qint16 code) {
@@ -31,7 +34,7 @@ KeyFilterResult FilterText1Key(int index, qint16 code) {
         return {0, false};
     }
     // The serial number takes letters and digits only.
-    if (index == 1 && code >= 32 && code <= 126 && !isAsciiLetterOrDigit(code)) {
+    if (index == kSerialNumberBox && code >= 32 && code <= 126 && !isAsciiLetterOrDigit(code)) {
         return {0, false};
     }
     return {code, false};

@@ -8,6 +8,7 @@
 #include "platform/Timer.h"
 #include "settings/ModVersion.h"
 #include "settings/RadioSettings.h"
+#include "settings/SettingsFields.h"
 #include "ui/Captions.h"
 
 #include <QCheckBox>
@@ -26,6 +27,12 @@
 
 namespace tavrik::app {
 namespace {
+
+// The members of the control arrays that mean one thing each.
+constexpr std::size_t kModelList = 0;   // Combo1: the model, shown only
+constexpr std::size_t kBandList = 1;    // Combo1: the band to be written
+constexpr std::size_t kRadioCount = 0;  // Text2: radios a multi-write is to write
+constexpr std::size_t kRadioNumber = 1; // Text2: the radio a multi-write is at
 
 // A QLineEdit's largest character limit: none that matters.
 constexpr int kNoBoxLimit = 32767;
@@ -73,8 +80,8 @@ bool validBand(qint16 band) {
 } // namespace
 
 FrmMain::FrmMain(const FrmMainServices& services, QWidget* parent)
-    : ui::FrmMainForm(parent), m_services(services), m_combo2List(*Combo2), m_modelList(*Combo1[0]),
-      m_data(services.codePage, services.calendar),
+    : ui::FrmMainForm(parent), m_services(services), m_combo2List(*Combo2),
+      m_modelList(*Combo1[kModelList]), m_data(services.codePage, services.calendar),
       m_ports(services.osVersion, services.portMap, services.ini, services.messages, m_combo2List),
       m_comm(services.port, services.waitTimer, services.quietTimer, services.messages,
              services.clock, m_data, *this, [this] { return m_ports.ComPort(); }) {
@@ -126,7 +133,7 @@ void FrmMain::connectControls() {
     }
     // A drop-down changes by the wheel only while it has the focus, and the wheel
     // does not give it the focus: scrolling over the window changes no port or band.
-    for (QComboBox* list : {Combo1[0], Combo1[1], Combo2}) {
+    for (QComboBox* list : {Combo1[kModelList], Combo1[kBandList], Combo2}) {
         list->setFocusPolicy(Qt::StrongFocus);
         list->installEventFilter(this);
     }
@@ -200,16 +207,16 @@ void FrmMain::Form_Load() {
     Label6->setText(QString());
     // Reads the remembered port, builds the port list, selects and stores the port.
     m_ports.StartUp();
-    Combo1[1]->clear();
-    Combo1[1]->addItems(BandList());
-    Combo1[1]->setCurrentIndex(0);
-    Combo1[0]->setEnabled(false);
+    Combo1[kBandList]->clear();
+    Combo1[kBandList]->addItems(BandList());
+    Combo1[kBandList]->setCurrentIndex(0);
+    Combo1[kModelList]->setEnabled(false);
     ApplyLanguage(m_services.locale.systemDefaultLcid());
     ShowByData();
     if (!m_ports.FixedPortList()) {
         m_services.refreshTimer.setEnabled(true);
     }
-    Combo1[1]->setFocus();
+    Combo1[kBandList]->setFocus();
 }
 
 void FrmMain::Form_Unload() {
@@ -267,7 +274,7 @@ bool FrmMain::ShowStartMulWrite() {
     if (m_comm.state().opKind == OpKind::MulWrite) {
         Command1->setEnabled(true);
         Command2->setEnabled(true);
-        Text2[1]->setText(QString());
+        Text2[kRadioNumber]->setText(QString());
         Label6->setText(QString());
         Command4->setText(ui::MulWriteButtonCaption(LanguageFlag(), false));
         m_comm.state().opKind = OpKind::Idle;
@@ -286,10 +293,10 @@ void FrmMain::Command4_Click() {
     std::optional<qint32> total;
     if (m_comm.state().opKind != OpKind::MulWrite) {
         // A count that is not a whole number starts nothing; the operator corrects it.
-        total = ParseRadioCount(Text2[0]->text());
+        total = ParseRadioCount(Text2[kRadioCount]->text());
         if (!total) {
-            Text2[0]->setFocus(Qt::OtherFocusReason);
-            Text2[0]->selectAll();
+            Text2[kRadioCount]->setFocus(Qt::OtherFocusReason);
+            Text2[kRadioCount]->selectAll();
             return;
         }
     }
@@ -310,7 +317,7 @@ void FrmMain::setMulWriteStatus(const QString& text) {
 }
 
 void FrmMain::setMulWriteNumber(const QString& text) {
-    Text2[1]->setText(text);
+    Text2[kRadioNumber]->setText(text);
 }
 
 void FrmMain::ToggleMulWritePanel() {
@@ -334,13 +341,13 @@ void FrmMain::Text1_KeyPress(int index, qint16& keyAscii) {
 }
 
 void FrmMain::Text1_GotFocus(int index) {
-    if (index == 3 && Text1Text(3).isEmpty()) {
+    if (index == kMaintainedDateBox && Text1Text(index).isEmpty()) {
         const platform::SystemCalendar& calendar = m_services.calendar;
-        SetText1Text(3, calendar.shortDate(calendar.today()));
+        SetText1Text(index, calendar.shortDate(calendar.today()));
     }
     if (QLineEdit* edit = Text1Line(index)) {
         edit->selectAll();
-    } else if (index == 4) {
+    } else if (Text1[static_cast<std::size_t>(index)] == Text1Multi()) {
         Text1Multi()->selectAll();
     }
 }
@@ -353,24 +360,13 @@ void FrmMain::ShowByData() {
     Check2->setChecked(s.StunEnabled != 0);
     Check3->setChecked(s.KillEnabled != 0);
     Check8->setChecked(s.FreqSetEnabled != 0);
-    Combo1[0]->setCurrentIndex(
-        Combo1[0]->findText(PickListEntry(m_modelList, ModelDisplayName(s.ModelName))));
+    Combo1[kModelList]->setCurrentIndex(
+        Combo1[kModelList]->findText(PickListEntry(m_modelList, ModelDisplayName(s.ModelName))));
     // A band the list does not hold shows no selection; the record keeps the value.
-    Combo1[1]->setCurrentIndex(validBand(s.BandIndex) ? s.BandIndex : -1);
-    SetText1Text(0, s.AreaCode);
-    SetText1Text(1, s.SerialNumber.text());
-    SetText1Text(2, s.ProductionDate.text());
-    SetText1Text(3, s.MaintainedDate.text());
-    SetText1Text(4, s.MaintainedDescription.text());
-    SetText1Text(5, s.RfFirmwareVersion);
-    SetText1Text(13, s.LcdFirmwareVersion);
-    SetText1Text(6, s.ManufactureCode.text());
-    SetText1Text(7, s.UserCode.text());
-    SetText1Text(8, s.DealerCode.text());
-    SetText1Text(9, s.StockDate.text());
-    SetText1Text(10, s.SellDate.text());
-    SetText1Text(11, s.Seller.text());
-    SetText1Text(12, s.ProgramPassword.text());
+    Combo1[kBandList]->setCurrentIndex(validBand(s.BandIndex) ? s.BandIndex : -1);
+    for (const SettingsField& field : kSettingsFields) {
+        SetText1Text(field.text1, FieldText(s, field));
+    }
 }
 
 void FrmMain::GetDataByShow() {
@@ -382,31 +378,24 @@ void FrmMain::GetDataByShow() {
 
     // With no band selected (the radio reported one the list does not hold) the
     // radio's own band is kept: nothing is sent that neither side chose.
-    const int shown = Combo1[1]->currentIndex();
+    const int shown = Combo1[kBandList]->currentIndex();
     if (shown >= 0 && s.BandIndex != shown) {
         const QString prompt = BandChangePrompt()[static_cast<std::size_t>(LanguageFlag())];
         if (m_services.messages.askOkCancel(prompt, platform::MessageIcon::Exclamation)) {
-            s.BandIndex = static_cast<qint16>(Combo1[1]->currentIndex());
+            s.BandIndex = static_cast<qint16>(Combo1[kBandList]->currentIndex());
         } else {
-            Combo1[1]->setCurrentIndex(validBand(s.BandIndex) ? s.BandIndex : -1);
+            Combo1[kBandList]->setCurrentIndex(validBand(s.BandIndex) ? s.BandIndex : -1);
         }
     }
 
-    s.AreaCode = rightTrimmed(Text1Text(0));
-    s.SerialNumber = rightTrimmed(Text1Text(1));
-    s.ProductionDate = rightTrimmed(Text1Text(2));
-    s.MaintainedDate = rightTrimmed(Text1Text(3));
-    s.MaintainedDescription = rightTrimmed(Text1Text(4));
-    s.ManufactureCode = rightTrimmed(Text1Text(6));
-    s.UserCode = rightTrimmed(Text1Text(7));
-    s.DealerCode = rightTrimmed(Text1Text(8));
-    s.StockDate = rightTrimmed(Text1Text(9));
-    s.SellDate = rightTrimmed(Text1Text(10));
-    s.Seller = rightTrimmed(Text1Text(11));
-    s.ProgramPassword = rightTrimmed(Text1Text(12));
-    const QString fallback = QStringLiteral("V1.00");
-    s.RfFirmwareVersion = NormaliseVersionText(rightTrimmed(Text1Text(5)), fallback);
-    s.LcdFirmwareVersion = NormaliseVersionText(rightTrimmed(Text1Text(13)), fallback);
+    for (const SettingsField& field : kSettingsFields) {
+        const QString text = rightTrimmed(Text1Text(field.text1));
+        // A version that is not well formed is taken back as the default one.
+        SetFieldText(s, field,
+                     field.encoding == FieldEncoding::VersionBytes
+                         ? NormaliseVersionText(text, QLatin1String(kDefaultVersionText))
+                         : text);
+    }
 }
 
 } // namespace tavrik::app

@@ -3,6 +3,7 @@
 #include "settings/ImageLayout.h"
 #include "settings/ModVersion.h"
 #include "settings/Numeric.h"
+#include "settings/SettingsFields.h"
 
 #include "platform/CodePage.h"
 #include "platform/SystemCalendar.h"
@@ -53,8 +54,6 @@ ModData::ModData(const platform::CodePage& codePage, const platform::SystemCalen
     : m_codePage(codePage), m_calendar(calendar) {}
 
 void ModData::LoadDefaults() {
-    const QDate today = m_calendar.today();
-    const QString month = zeroPadded(today.month(), 2);
     RadioSettings& s = m_settings;
     s.FactoryMode = 0;
     s.FreqSetEnabled = 0;
@@ -65,23 +64,31 @@ void ModData::LoadDefaults() {
     s.Reserved1 = 0;
     s.Reserved2 = 0;
     s.BandIndex = 0;
-    s.ProgramPassword = QString(kNul);
-    s.SerialNumber = zeroPadded(today.year(), 4) + month + zeroPadded(today.day(), 2) +
-                     QStringLiteral("00000001");
-    s.ProductionDate = m_calendar.shortDate(today) + kNul;
-    s.ManufactureCode = month + QStringLiteral("-1-E-1") + kNul;
-    s.UserCode = QStringLiteral("WOLP");
-    s.MaintainedDate = QString(kNul);
-    s.DealerCode = QString(kNul);
-    s.StockDate = QString(kNul);
-    s.SellDate = QString(kNul);
-    s.Seller = QString(kNul);
-    s.MaintainedDescription = QString(kNul);
-    s.RfFirmwareVersion = QStringLiteral("V1.00");
-    s.LcdFirmwareVersion = QStringLiteral("V1.00");
-    s.AreaCode.clear();
     s.ModelName = QLatin1String(kModelWord);
-    m_passwordAsRead.reset();
+    const QDate today = m_calendar.today();
+    for (const SettingsField& field : kSettingsFields) {
+        // A fixed-width field holds its start value then one NUL; one that the value
+        // fills has no room left for the NUL.
+        SetFieldText(s, field,
+                     startValue(field, today) + (HasWidth(field) ? QString(kNul) : QString()));
+    }
+    m_asRead = {};
+}
+
+QString ModData::startValue(const SettingsField& field, const QDate& today) const {
+    const QString month = zeroPadded(today.month(), 2);
+    switch (field.start) {
+    case StartValue::SerialOfToday:
+        return zeroPadded(today.year(), 4) + month + zeroPadded(today.day(), 2) +
+               QStringLiteral("00000001");
+    case StartValue::DateOfToday:
+        return m_calendar.shortDate(today);
+    case StartValue::BatchOfMonth:
+        return month + QStringLiteral("-1-E-1");
+    case StartValue::Text:
+        break;
+    }
+    return QString::fromLatin1(field.startText);
 }
 
 QChar ModData::charFromByte(std::uint8_t byte) const {
@@ -138,11 +145,6 @@ void ModData::NextSerialNumber() {
 void ModData::ParseImage() {
     using namespace layout;
     RadioSettings& s = m_settings;
-    s.RfFirmwareVersion =
-        VersionTextFromBytes(m_image.at(kRfMajor.address), m_image.at(kRfMinor.address));
-    s.LcdFirmwareVersion =
-        VersionTextFromBytes(m_image.at(kLcdMajor.address), m_image.at(kLcdMinor.address));
-
     s.BandIndex = m_image.at(kBand.address);
 
     const std::uint8_t flags = m_image.at(kFlags.address);
@@ -151,22 +153,26 @@ void ModData::ParseImage() {
     s.StunEnabled = (flags & kStunBit) ? 1 : 0;
     s.KillEnabled = (flags & kKillBit) ? 1 : 0;
 
-    s.UserCode = charBytesText(kUserCode.address, kUserCode.length);
-    s.AreaCode = charBytesText(kAreaCode.address, kAreaCode.length);
-    s.ProgramPassword = charBytesText(kProgramPassword.address, kProgramPassword.length);
-    m_passwordAsRead = CharBytesAsRead{
-        m_image.bytes(kProgramPassword.address, kProgramPassword.length), s.ProgramPassword.text()};
-
-    const auto field = [this](const ImageField& f) { return codePageText(f.address, f.length); };
-    s.SerialNumber = field(kSerialNumber);
-    s.ProductionDate = field(kProductionDate);
-    s.ManufactureCode = field(kManufactureCode);
-    s.MaintainedDate = field(kMaintainedDate);
-    s.DealerCode = field(kDealerCode);
-    s.StockDate = field(kStockDate);
-    s.SellDate = field(kSellDate);
-    s.Seller = field(kSeller);
-    s.MaintainedDescription = field(kMaintainedDescription);
+    for (std::size_t i = 0; i < kSettingsFields.size(); ++i) {
+        const SettingsField& field = kSettingsFields[i];
+        const ImageField& at = field.bytes;
+        switch (field.encoding) {
+        case FieldEncoding::CharBytes:
+            SetFieldText(s, field, charBytesText(at.address, at.length));
+            if (field.sentByWrite) {
+                m_asRead[i] =
+                    CharBytesAsRead{m_image.bytes(at.address, at.length), FieldText(s, field)};
+            }
+            break;
+        case FieldEncoding::CodePageText:
+            SetFieldText(s, field, codePageText(at.address, at.length));
+            break;
+        case FieldEncoding::VersionBytes:
+            SetFieldText(s, field,
+                         VersionTextFromBytes(m_image.at(at.address), m_image.at(at.address + 1)));
+            break;
+        }
+    }
 }
 
 void ModData::BuildWriteImage() {
@@ -191,19 +197,31 @@ void ModData::BuildWriteImage() {
     }
     m_image.set(kFlags.address, flags);
 
-    // A byte that is no character of its own in the code page (a lone lead byte of
-    // code page 936) reads as U+FFFD and would be stored back as '?', and bytes after
-    // the password's end would become zeros: a password nobody changed since the Read
-    // goes back as the bytes that Read found.
-    if (m_passwordAsRead && s.ProgramPassword.text() == m_passwordAsRead->text) {
-        m_image.setBytes(kProgramPassword.address, m_passwordAsRead->bytes);
-    } else {
-        PutCharBytes(kProgramPassword.address, s.ProgramPassword.text(), kProgramPassword.length);
+    for (std::size_t i = 0; i < kSettingsFields.size(); ++i) {
+        const SettingsField& field = kSettingsFields[i];
+        if (!field.sentByWrite) {
+            continue;
+        }
+        const QString text = FieldText(s, field);
+        switch (field.encoding) {
+        case FieldEncoding::CharBytes:
+            // A byte that is no character of its own in the code page (a lone lead byte
+            // of code page 936) reads as U+FFFD and would be stored back as '?', and
+            // bytes after the text's end would become zeros: a field nobody changed
+            // since the Read goes back as the bytes that Read found.
+            if (m_asRead[i] && text == m_asRead[i]->text) {
+                m_image.setBytes(field.bytes.address, m_asRead[i]->bytes);
+            } else {
+                PutCharBytes(field.bytes.address, text, field.bytes.length);
+            }
+            break;
+        case FieldEncoding::CodePageText:
+            PutAnsiBytes(field.bytes.address, text, field.bytes.length);
+            break;
+        case FieldEncoding::VersionBytes:
+            break; // never sent from the record (the table says so)
+        }
     }
-    PutAnsiBytes(kDealerCode.address, s.DealerCode.text(), kDealerCode.length);
-    PutAnsiBytes(kStockDate.address, s.StockDate.text(), kStockDate.length);
-    PutAnsiBytes(kSellDate.address, s.SellDate.text(), kSellDate.length);
-    PutAnsiBytes(kSeller.address, s.Seller.text(), kSeller.length);
 }
 
 void ModData::PutCharBytes(int address, const QString& text, int n) {

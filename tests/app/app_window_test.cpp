@@ -403,10 +403,3 @@ TEST(MulWrite, CtrlShiftMShowsThePanelAltMWorksOnlyThenAndTheRunCanBeStopped) {
 
 } // namespace
 } // namespace tavrik::apptest
-
-// Widget tests need an application object for the whole run.
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -177,9 +177,3 @@ TEST_F(ProgramOnPty, AFailingLineIsToldAsItHappened) {
 
 } // namespace
 } // namespace tavrik::test
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -3,7 +3,6 @@
 #include "ui/Captions.h"
 #include "ui/FrmMainForm.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -116,10 +115,3 @@ INSTANTIATE_TEST_SUITE_P(Locales, Language,
                                            std::pair{0x0404u, qint16{1}}));
 
 } // namespace
-
-// Widget tests need an application object for the whole run.
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

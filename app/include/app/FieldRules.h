@@ -20,7 +20,8 @@ struct KeyFilterResult {
     bool moveFocus = false; ///< Enter: move on as a Tab press would
 };
 
-/// True for the fields whose typed characters are filtered: Text1(0), (1), (7), (12).
+/// True for the fields whose typed characters are filtered: the area code, serial
+/// number, user code and password boxes.
 [[nodiscard]] bool IsFilteredField(int index);
 
 /// The key filter of Text1(index) for one character code.

@@ -49,10 +49,9 @@ inline constexpr int kBlockSize = 16;
 inline constexpr int kBlockCount = kImageSize / kBlockSize;
 
 inline constexpr ImageField kModelWord{0x3B00, 7};
-inline constexpr ImageField kRfMajor{0x3B0B, 1};
-inline constexpr ImageField kRfMinor{0x3B0C, 1};
-inline constexpr ImageField kLcdMajor{0x3B0D, 1};
-inline constexpr ImageField kLcdMinor{0x3B0E, 1};
+/// A firmware version: its major byte, then its minor byte.
+inline constexpr ImageField kRfVersion{0x3B0B, 2};
+inline constexpr ImageField kLcdVersion{0x3B0D, 2};
 inline constexpr ImageField kBand{0x3B0F, 1};
 inline constexpr ImageField kFlags{0x3B10, 1};
 inline constexpr ImageField kUserCode{0x3B14, 4};

@@ -2,9 +2,12 @@
 
 #include "settings/RadioImage.h"
 #include "settings/RadioSettings.h"
+#include "settings/SettingsFields.h"
 
+#include <QDate>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -46,12 +49,13 @@ public:
     /// double-byte character, reads as U+FFFD: visibly not text, never dropped. In
     /// the code-page fields, half a double-byte character left at the end by a cut at
     /// the field's length is not shown. A band byte outside the band list is kept.
+    /// The text fields are those of kSettingsFields.
     void ParseImage();
     /// The writable fields of the record into the image, before a Write: the band,
     /// flag bits 1..3 (bit 0 and bits 4..7 as held), the password and the four dealer
     /// fields, zero-filled. A band index that is no byte value leaves the band as held.
     /// A password that still reads as the last Read left it goes back as the four bytes
-    /// that Read found, whatever the code page makes of them.
+    /// that Read found, whatever the code page makes of them. Walks kSettingsFields.
     void BuildWriteImage();
 
     /// Stores a text one character per byte at address..address+n-1, zero-filled.
@@ -67,6 +71,8 @@ public:
     static constexpr std::uint8_t kUnstorableChar = 0x3F;
 
 private:
+    /// A field's start-up value, before the NUL of a fixed-width field.
+    [[nodiscard]] QString startValue(const SettingsField& field, const QDate& today) const;
     [[nodiscard]] QChar charFromByte(std::uint8_t byte) const;
     [[nodiscard]] std::uint8_t byteFromChar(QChar character) const;
     /// Character bytes from `address`, ending before the first 0x00 or 0xFF.
@@ -74,8 +80,8 @@ private:
     /// Code-page text from `address`, ending before the first 0x00 or 0xFF, then NUL.
     [[nodiscard]] QString codePageText(int address, int length) const;
 
-    /// A character-byte field as a Read found it: the radio's bytes, and the text they
-    /// read as.
+    /// A character-byte field that a Write sends, as a Read found it: the radio's bytes,
+    /// and the text they read as.
     struct CharBytesAsRead {
         QByteArray bytes;
         QString text;
@@ -85,8 +91,9 @@ private:
     const platform::SystemCalendar& m_calendar;
     RadioSettings m_settings;
     RadioImage m_image;
-    /// The password as the last Read found it; none before a Read.
-    std::optional<CharBytesAsRead> m_passwordAsRead;
+    /// By row of kSettingsFields: the sent character-byte fields (the password) as the
+    /// last Read found them; none before a Read.
+    std::array<std::optional<CharBytesAsRead>, kSettingsFields.size()> m_asRead;
 };
 
 } // namespace tavrik

@@ -6,6 +6,9 @@
 
 namespace tavrik {
 
+/// The version a firmware field holds at start-up, and what a malformed one becomes.
+inline constexpr char kDefaultVersionText[] = "V1.00";
+
 /// Two upper-case hexadecimal digits.
 [[nodiscard]] QString HexByte2(std::uint8_t value);
 /// "V", the major byte in hexadecimal without leading zeros, ".", HexByte2(minor).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/FixedText.h"
+#include "settings/ImageLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,8 @@ namespace tavrik {
 
 /// The one settings record: the decoded, editable form of the radio's memory plus
 /// a few values that never travel to the radio. Field names follow the record's
-/// documented layout, in its declared order.
+/// documented layout, in its declared order; a field the image holds is as wide as its
+/// bytes there. kSettingsFields says how each text field travels.
 struct RadioSettings {
     qint16 FactoryMode = 0;
     qint16 FreqSetEnabled = 0;
@@ -24,17 +26,17 @@ struct RadioSettings {
     qint16 Reserved2 = 0;
     /// Index into BandList(); a radio may report a value outside it, which is kept as is.
     qint16 BandIndex = 0;
-    FixedText ProgramPassword{4};
-    FixedText SerialNumber{16};
-    FixedText ProductionDate{16};
-    FixedText ManufactureCode{8};
-    FixedText UserCode{4};
-    FixedText MaintainedDate{16};
-    FixedText DealerCode{16};
-    FixedText StockDate{16};
-    FixedText SellDate{16};
-    FixedText Seller{16};
-    FixedText MaintainedDescription{80};
+    FixedText ProgramPassword{layout::kProgramPassword.length};
+    FixedText SerialNumber{layout::kSerialNumber.length};
+    FixedText ProductionDate{layout::kProductionDate.length};
+    FixedText ManufactureCode{layout::kManufactureCode.length};
+    FixedText UserCode{layout::kUserCode.length};
+    FixedText MaintainedDate{layout::kMaintainedDate.length};
+    FixedText DealerCode{layout::kDealerCode.length};
+    FixedText StockDate{layout::kStockDate.length};
+    FixedText SellDate{layout::kSellDate.length};
+    FixedText Seller{layout::kSeller.length};
+    FixedText MaintainedDescription{layout::kMaintainedDescription.length};
     QString ModelName;
     QString AreaCode;
     QString RfFirmwareVersion;
