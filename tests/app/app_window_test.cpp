@@ -10,6 +10,7 @@
 #include "ServiceFakes.h"
 #include "VirtualClock.h"
 #include "app/FrmMain.h"
+#include "app/Messages.h"
 #include "platform/CodePage.h"
 #include "radiosim/RadioSim.h"
 
@@ -100,6 +101,15 @@ struct Bench {
     std::unique_ptr<radiosim::RadioSim> radio;
     std::unique_ptr<app::FrmMain> window; // last: it goes first
 };
+
+TEST(StoreFailed, TheMessageNamesEachFolderInTheWindowsLanguage) {
+    EXPECT_EQ(app::StoreFailedMessage(1, QStringLiteral("p"), QStringLiteral("u")),
+              "The chosen port cannot be saved: mysetup.ini cannot be written in any of these "
+              "folders:\np\nu\nThe port stays chosen until the program closes.");
+    EXPECT_EQ(
+        app::StoreFailedMessage(2, QString(), QStringLiteral("u")),
+        "无法保存所选串口：以下文件夹都无法写入 mysetup.ini：\nu\n在程序关闭之前仍使用所选串口。");
+}
 
 TEST(Close, AltXMidOperationClosesThePortAndNothingCallsBackIntoTheWindow) {
     Bench bench;
