@@ -284,7 +284,7 @@ TEST(GetDataByShow, TheBandQuestionSettlesADisagreementBetweenRadioAndWindow) {
 TEST(ReadThenWrite, ShowsTheRadiosValuesAndWritesExactlyTheWindowsDealerFields) {
     Bench bench;
     bench.codePage = platform::makeCodePage(936); // the seller is in GBK
-    radiosim::Memory original = radiosim::DefaultMemory();
+    radiosim::Memory original = radiosim::DefaultMemory(radiosim::DealerText::Chinese);
     // A password with a lone lead byte and a byte after its end: untouched in the
     // window, it must go back as these bytes.
     test::Put(original, 0x18, QByteArray::fromHex("E931007F"));
