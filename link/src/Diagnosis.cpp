@@ -122,11 +122,13 @@ QString permissionCause(const platform::OpenFailure& f, qint16 language) {
     const QString why =
         f.groupMayOpen
             ? pick(language,
-                   "You (user %2) may not open %1. It belongs to the group \"%3\", which gives "
-                   "far more than serial ports, so do not join that group: the device should "
-                   "belong to the serial-port group \"dialout\" instead.",
-                   "当前用户 %2 无权打开 %1。该设备属于用户组“%3”，这个组的权限远不止串口，"
-                   "所以不要加入它；应当把该设备交给串口用户组“dialout”。")
+                   "You (user %2) may not open %1. It belongs to the group \"%3\", which is "
+                   "not a serial-port group and may give far more than serial ports, so do "
+                   "not join it: the device should belong to the serial-port group "
+                   "\"dialout\" instead.",
+                   "当前用户 %2 无权打开 %1。该设备属于用户组“%3”，它不是串口用户组，"
+                   "可能带来远超串口的权限，所以不要加入它；应当把该设备交给串口用户组"
+                   "“dialout”。")
                   .arg(f.device, user, group)
             : pick(language,
                    "You (user %2) may not open %1: only its owner may open it, so joining a "
@@ -157,7 +159,7 @@ QString permissionCause(const platform::OpenFailure& f, qint16 language) {
                                     "    sudo usermod -aG dialout %1\n"
                                     "再重新启动电脑。")
                                    .arg(user);
-    return why + QLatin1Char(' ') + rule + then;
+    return why + pick(language, " ", "") + rule + then;
 }
 
 QString busyCause(const platform::OpenFailure& f, qint16 language) {

@@ -62,12 +62,15 @@ TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
          "串口：COM100 → /dev/ttyUSB0\n|属于串口用户组“uucp”|\n    sudo usermod -aG uucp "
          "dealer\n然后注销并重新登录"},
         {Reason::NoPermission, "root", "dealer|dealer", "", false, en,
-         "belongs to the group \"root\", which gives far more than serial ports, so do not join "
-         "that group|\n    sudoedit /etc/udev/rules.d/70-serial-ports.rules\n|\n    "
+         "belongs to the group \"root\", which is not a serial-port group and may give far more "
+         "than serial ports, so do not join it|\n    sudoedit "
+         "/etc/udev/rules.d/70-serial-ports.rules\n|\n    "
          "KERNEL==\"ttyUSB[0-9]*\", GROUP=\"dialout\", MODE=\"0660\"\n|\n    sudo usermod -aG "
          "dialout dealer\nand restart the computer."},
         {Reason::NoPermission, "tty", "dealer,dialout|dealer,dialout", "", false, zh,
-         "属于用户组“tty”，这个组的权限远不止串口，所以不要加入它|\n    KERNEL==\"ttyUSB[0-9]*\", "
+         "属于用户组“tty”，它不是串口用户组，可能带来远超串口的权限，所以不要加入它；|"
+         "“dialout”。这台电脑的管理员|\n    "
+         "KERNEL==\"ttyUSB[0-9]*\", "
          "GROUP=\"dialout\", MODE=\"0660\"\n然后重新启动电脑。",
          "usermod"},
         {Reason::NoPermission, "dialout!", "dealer|dealer", "", false, en,
