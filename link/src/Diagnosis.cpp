@@ -165,7 +165,7 @@ QString permissionCause(const platform::OpenFailure& f, qint16 language) {
 QString busyCause(const platform::OpenFailure& f, qint16 language) {
     if (!f.holders.empty()) {
         return pick(language, "%1 is in use by %2. Close that program and try again.",
-                    "%1 正被 %2 占用。请关闭该程序后重试。")
+                    "%1 正被 %2占用。请关闭该程序后重试。")
             .arg(f.device, holdersText(f.holders, language));
     }
     // A daemon of another user is invisible in /proc: name the usual ones, as likely.
