@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "app/Messages.h"
 #include "link/ModComm.h"
 #include "platform/Clock.h"
 #include "platform/QtMessageBoxes.h"
@@ -62,9 +63,10 @@ Program::Program(const QString& programFolder)
     FrmMain& window = *m_window;
     s.ini.setStoreFailedHandler([&s, &window] {
         QTimer::singleShot(0, &window, [&s, &window] {
-            s.messages.inform(platform::storeFailedMessage(
-                                  window.LanguageFlag() == kLanguageChinese, s.ini.folders()),
-                              platform::MessageIcon::Exclamation);
+            const platform::SettingsFolders& folders = s.ini.folders();
+            s.messages.inform(
+                StoreFailedMessage(window.LanguageFlag(), folders.program, folders.user),
+                platform::MessageIcon::Exclamation);
         });
     });
 }

@@ -9,6 +9,9 @@
 
 namespace tavrik::platform::detail {
 
+/// A failure to open `device` as this system reports one, its reason not yet known.
+[[nodiscard]] OpenFailure openFailureFor(const QString& device);
+
 /// Finds out why `device` could not be opened, once QSerialPort has refused it.
 /// `qtErrorText` is QSerialPort's own account; it stays as the system's words where the
 /// system gives none of its own. The device is only looked at: when nothing else tells,

@@ -62,12 +62,57 @@ QString userName(uid_t uid) {
     return accountName<passwd>(uid, ::getpwuid_r, [](const passwd& p) { return p.pw_name; });
 }
 
+QStringList groupNames(const std::vector<gid_t>& gids) {
+    QStringList names;
+    for (const gid_t gid : gids) {
+        const QString name = groupName(gid);
+        if (!names.contains(name)) {
+            names.append(name);
+        }
+    }
+    return names;
+}
+
+/// The groups the group database lists the user in, their login group first.
+QStringList databaseGroups(uid_t uid) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
+        return {};
+    }
+    // Too small a list makes the call fail and say how many there are.
+    std::vector<gid_t> gids(32);
+    int count = static_cast<int>(gids.size());
+    while (::getgrouplist(found->pw_name, found->pw_gid, gids.data(), &count) < 0) {
+        if (count <= static_cast<int>(gids.size())) {
+            return {};
+        }
+        gids.resize(static_cast<std::size_t>(count));
+    }
+    gids.resize(static_cast<std::size_t>(count));
+    return groupNames(gids);
+}
+
+/// The groups this process runs with: its own group, then the supplementary ones.
+QStringList sessionGroups() {
+    std::vector<gid_t> gids{::getegid()};
+    const int count = ::getgroups(0, nullptr);
+    if (count > 0) {
+        gids.resize(1 + static_cast<std::size_t>(count));
+        gids.resize(1 + static_cast<std::size_t>(std::max(0, ::getgroups(count, &gids[1]))));
+    }
+    return groupNames(gids);
+}
+
 OpenFailure noPermission(OpenFailure failure, const struct stat& node, int error) {
     failure.reason = Reason::NoPermission;
     failure.systemText = qt_error_string(error);
     failure.group = groupName(node.st_gid);
     failure.groupMayOpen = (node.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     failure.user = userName(::geteuid());
+    failure.userGroups = databaseGroups(::geteuid());
+    failure.sessionGroups = sessionGroups();
     return failure;
 }
 
@@ -229,9 +274,14 @@ OpenFailure busy(OpenFailure failure, std::vector<pid_t> pids, dev_t device) {
 
 } // namespace
 
-OpenFailure diagnoseOpenFailure(const QString& device, const QString& qtErrorText) {
+OpenFailure openFailureFor(const QString& device) {
     OpenFailure failure;
     failure.device = device;
+    return failure;
+}
+
+OpenFailure diagnoseOpenFailure(const QString& device, const QString& qtErrorText) {
+    OpenFailure failure = openFailureFor(device);
     failure.systemText = qtErrorText;
     const QByteArray path = QFile::encodeName(device);
 

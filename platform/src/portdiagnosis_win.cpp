@@ -30,9 +30,15 @@ QString systemMessage(DWORD code) {
 
 } // namespace
 
-OpenFailure diagnoseOpenFailure(const QString& device, const QString& qtErrorText) {
+OpenFailure openFailureFor(const QString& device) {
     OpenFailure failure;
     failure.device = device;
+    failure.onWindows = true;
+    return failure;
+}
+
+OpenFailure diagnoseOpenFailure(const QString& device, const QString& qtErrorText) {
+    OpenFailure failure = openFailureFor(device);
     failure.systemText = qtErrorText;
 
     // QSerialPort opens "\\.\COM3" for "COM3", which also reaches ports above COM9.

@@ -207,9 +207,10 @@ bool IniProfileFile::write(const QString& section, const QString& key, const QSt
         return true;
     }
 
+    // The new file is written beside the old one and renamed over it, never written in
+    // place: a store cut short (a full disk, a pulled stick) leaves the old file whole. A
+    // folder that refuses the new file refuses the store.
     QSaveFile file(m_path);
-    // A folder that refuses the temporary file may still allow the file itself.
-    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }

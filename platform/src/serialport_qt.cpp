@@ -32,8 +32,7 @@ bool QtSerialPort::open(int portNumber) {
 bool QtSerialPort::openDevice(int portNumber) {
     const QString device = m_map.deviceFor(portNumber);
     m_device = device;
-    m_failure = OpenFailure{};
-    m_failure.device = device;
+    m_failure = detail::openFailureFor(device);
     if (device.isEmpty()) {
         m_failure.reason = OpenFailure::Reason::NoDevice;
         return false;

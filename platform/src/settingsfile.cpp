@@ -59,23 +59,6 @@ QStringList aliasFolders(const SettingsFolders& folders) {
     return list;
 }
 
-QString storeFailedMessage(bool chinese, const SettingsFolders& folders) {
-    QStringList tried;
-    for (const QString* folder : {&folders.program, &folders.user}) {
-        if (!folder->isEmpty()) {
-            tried.append(QDir::toNativeSeparators(*folder));
-        }
-    }
-    const QString list = tried.isEmpty() ? QStringLiteral("-") : tried.join(u'\n');
-    return chinese ? QStringLiteral("无法保存所选端口：以下文件夹都无法写入 mysetup.ini：\n%1\n"
-                                    "在程序关闭之前仍使用所选端口。")
-                         .arg(list)
-                   : QStringLiteral("The chosen port cannot be saved: mysetup.ini cannot be "
-                                    "written in any of these folders:\n%1\n"
-                                    "The port stays chosen until the program closes.")
-                         .arg(list);
-}
-
 SettingsFile::SettingsFile(SettingsFolders folders)
     : m_folders(std::move(folders)), m_besideProgram(settingsFileIn(m_folders.program)),
       m_inUserFolder(settingsFileIn(m_folders.user)) {}

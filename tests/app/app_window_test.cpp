@@ -10,6 +10,7 @@
 #include "ServiceFakes.h"
 #include "VirtualClock.h"
 #include "app/FrmMain.h"
+#include "app/Messages.h"
 #include "platform/CodePage.h"
 #include "radiosim/RadioSim.h"
 
@@ -101,6 +102,15 @@ struct Bench {
     std::unique_ptr<radiosim::RadioSim> radio;
     std::unique_ptr<app::FrmMain> window; // last: it goes first
 };
+
+TEST(StoreFailed, TheMessageNamesEachFolderInTheWindowsLanguage) {
+    EXPECT_EQ(app::StoreFailedMessage(1, QStringLiteral("p"), QStringLiteral("u")),
+              "The chosen port cannot be saved: mysetup.ini cannot be written in any of these "
+              "folders:\np\nu\nThe port stays chosen until the program closes.");
+    EXPECT_EQ(
+        app::StoreFailedMessage(2, QString(), QStringLiteral("u")),
+        "无法保存所选串口：以下文件夹都无法写入 mysetup.ini：\nu\n在程序关闭之前仍使用所选串口。");
+}
 
 TEST(Close, AltXMidOperationClosesThePortAndNothingCallsBackIntoTheWindow) {
     Bench bench;
@@ -275,7 +285,7 @@ TEST(GetDataByShow, TheBandQuestionSettlesADisagreementBetweenRadioAndWindow) {
 TEST(ReadThenWrite, ShowsTheRadiosValuesAndWritesExactlyTheWindowsDealerFields) {
     Bench bench;
     bench.codePage = platform::makeCodePage(936); // the seller is in GBK
-    radiosim::Memory original = radiosim::DefaultMemory();
+    radiosim::Memory original = radiosim::DefaultMemory(radiosim::DealerText::Chinese);
     // A password with a lone lead byte and a byte after its end: untouched in the
     // window, it must go back as these bytes.
     test::Put(original, 0x18, QByteArray::fromHex("E931007F"));

@@ -110,7 +110,7 @@ TEST_F(ProgramOnPty, ReadsThenWritesTheRadio) {
     radiosim::Memory expected = radiosim::DefaultMemory();
     Put(expected, 0x18, "9876");
     Put(expected, 0x60, QByteArray("E2E-DEALER\0\0\0\0\0\0", 16));
-    Put(expected, 0x80, QByteArray(16, '\0') + "Counter 2\0\0\0\0\0\0\0");
+    Put(expected, 0x80, QByteArray(16, '\0') + QByteArray("Counter 2\0\0\0\0\0\0\0", 16));
     EXPECT_EQ(memory(memoryFile()), expected);
 
     QFile ini(file("mysetup.ini")); // beside the program, whose folder can be written

@@ -29,45 +29,116 @@ using Reason = OpenFailure::Reason;
     return ::testing::AssertionSuccess();
 }
 
+// What a dealer types must stand whole on a line of its own, with nothing after it.
+::testing::AssertionResult commandsStandAlone(const QString& text) {
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const bool command = line.contains(QLatin1String("sudo")) ||
+                             line.contains(QLatin1String("KERNEL==")) ||
+                             line.contains(QLatin1String("usermod"));
+        if (command && (!line.startsWith(QLatin1String("    sudo")) || line.back().isPunct()) &&
+            !line.startsWith(QLatin1String("    KERNEL=="))) {
+            return ::testing::AssertionFailure() << "a command not on a line of its own:\n"
+                                                 << text.toStdString();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
     struct Case {
         Reason reason;
-        const char* group;
-        bool held; // ModemManager is seen holding the device
+        const char* group;  // "dialout!" may not be opened by its group (mode 0600)
+        const char* groups; // the user's groups in the database | in this session
+        const char* holder; // seen holding the device
+        bool windows;
         qint16 language;
         const char* says;
+        const char* never = "usermod -aG root";
     };
+    const qint16 en = kLanguageEnglish;
+    const qint16 zh = kLanguageChinese;
     const std::vector<Case> cases = {
-        {Reason::NoPermission, "dialout", false, kLanguageEnglish,
-         "Port: COM100 → /dev/ttyUSB0|not allowed to open /dev/ttyUSB0|group \"dialout\"|sudo "
-         "usermod -aG dialout dealer|log out and back in"},
-        {Reason::NoPermission, "uucp", false, kLanguageChinese,
-         "串口：COM100 → /dev/ttyUSB0|用户组“uucp”|sudo usermod -aG uucp dealer|注销并重新登录"},
-        {Reason::NoPermission, "root", false, kLanguageEnglish, // only its owner opens it
-         "only its owner may open it|group \"dialout\"|sudo usermod -aG dialout dealer"},
-        {Reason::Busy, "", true, kLanguageEnglish,
-         "in use by ModemManager (process 812)|sudo systemctl stop ModemManager"},
-        {Reason::Busy, "", false, kLanguageEnglish,
-         "Another program is using /dev/ttyUSB0|as ModemManager and brltty do"},
-        {Reason::Gone, "", false, kLanguageEnglish, "/dev/ttyUSB0 no longer exists|unplugged"},
-        {Reason::Other, "", false, kLanguageEnglish,
+        {Reason::NoPermission, "dialout", "dealer|dealer", "", false, en,
+         "Port: COM100 → /dev/ttyUSB0\n|the serial-port group \"dialout\", and the user is not in "
+         "it|\n    sudo usermod -aG dialout dealer\nthen log out and back in"},
+        {Reason::NoPermission, "uucp", "dealer|dealer", "", false, zh,
+         "串口：COM100 → /dev/ttyUSB0\n|属于串口用户组“uucp”|\n    sudo usermod -aG uucp "
+         "dealer\n然后注销并重新登录"},
+        {Reason::NoPermission, "root", "dealer|dealer", "", false, en,
+         "belongs to the group \"root\", which is not a serial-port group and may give far more "
+         "than serial ports, so do not join it|\n    sudoedit "
+         "/etc/udev/rules.d/70-serial-ports.rules\n|\n    "
+         "KERNEL==\"ttyUSB[0-9]*\", GROUP=\"dialout\", MODE=\"0660\"\n|\n    sudo usermod -aG "
+         "dialout dealer\nand restart the computer."},
+        {Reason::NoPermission, "tty", "dealer,dialout|dealer,dialout", "", false, zh,
+         "属于用户组“tty”，它不是串口用户组，可能带来远超串口的权限，所以不要加入它；|"
+         "“dialout”。这台电脑的管理员|\n    "
+         "KERNEL==\"ttyUSB[0-9]*\", "
+         "GROUP=\"dialout\", MODE=\"0660\"\n然后重新启动电脑。",
+         "usermod"},
+        {Reason::NoPermission, "dialout!", "dealer|dealer", "", false, en,
+         "only its owner may open it|\n    sudoedit /etc/udev/rules.d/70-serial-ports.rules\n"},
+        {Reason::NoPermission, "dialout", "dealer,dialout|dealer", "", false, en,
+         "You (user dealer) may not open /dev/ttyUSB0 yet|\"dialout\", and the user is already in "
+         "it, but this session started before the user joined|Log out and back in",
+         "usermod"},
+        {Reason::NoPermission, "uucp", "dealer,uucp|dealer", "", false, zh,
+         "当前用户 dealer 暂时无权打开 /dev/ttyUSB0。该设备属于用户组“uucp”，用户已在该组中|"
+         "请注销后重新登录",
+         "usermod"},
+        {Reason::Busy, "", "", "minicom", false, en,
+         "/dev/ttyUSB0 is in use by minicom (process 812). Close that program and try again.",
+         "ModemManager"},
+        {Reason::Busy, "", "", "", false, en,
+         "Another program is using /dev/ttyUSB0, probably a program running as another user, "
+         "such as ModemManager or brltty, which|\n    sudo systemctl stop ModemManager\n|\n    "
+         "sudo apt remove brltty"},
+        {Reason::Busy, "", "", "", false, zh,
+         "另一个程序正在使用 /dev/ttyUSB0，可能是以其他用户身份运行的程序，例如 ModemManager "
+         "或 brltty|\n    sudo systemctl stop ModemManager\n"},
+        {Reason::Busy, "", "", "", true, en,
+         "Port: COM100\n|COM100 is in use by another program: Windows lets only one program"},
+        {Reason::Busy, "", "", "", true, zh, "串口：COM100\n|COM100 正被另一个程序占用"},
+        {Reason::NoPermission, "", "", "", true, en, "COM100 is in use by another program"},
+        {Reason::Gone, "", "", "", true, en, "COM100 no longer exists: its adapter was probably"},
+        {Reason::NoDevice, "", "", "", true, en, "Windows lists no COM100 any more|Device Manager"},
+        {Reason::Other, "", "", "", true, zh, "Windows 报告：Input/output error\n|设备管理器"},
+        {Reason::Gone, "", "", "", false, en,
+         "The device /dev/ttyUSB0 no longer exists: the adapter was probably unplugged"},
+        {Reason::Other, "", "", "", false, en,
          "The system reported: Input/output error|programming cable's port"},
-        {Reason::NoDevice, "", false, kLanguageEnglish,
+        {Reason::NoDevice, "", "", "", false, en,
          "No device is listed as COM100 any more|unplugged"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
         OpenFailure f;
         f.reason = c.reason;
-        f.device = c.reason == Reason::NoDevice ? QString() : QStringLiteral("/dev/ttyUSB0");
+        f.onWindows = c.windows;
+        f.device = c.reason == Reason::NoDevice ? QString()
+                   : c.windows                  ? QStringLiteral("COM100")
+                                                : QStringLiteral("/dev/ttyUSB0");
         f.systemText = QStringLiteral("Input/output error");
         f.group = QString::fromLatin1(c.group);
-        f.groupMayOpen = f.group != QLatin1String("root");
+        f.groupMayOpen = !f.group.endsWith(u'!');
+        f.group.remove(u'!');
+        const QStringList groups = QString::fromLatin1(c.groups).split(u'|');
+        f.userGroups = groups.front().split(u',', Qt::SkipEmptyParts);
+        f.sessionGroups = groups.back().split(u',', Qt::SkipEmptyParts);
         f.user = QStringLiteral("dealer");
-        if (c.held) {
-            f.holders = {{QStringLiteral("ModemManager"), 812}};
+        if (*c.holder != '\0') {
+            f.holders = {{QString::fromLatin1(c.holder), 812}};
         }
-        EXPECT_TRUE(saysInOrder(ExplainOpenFailure(f, 100, {}, c.language).informative, c.says));
+        const QString text = ExplainOpenFailure(f, 100, {}, c.language).informative;
+        EXPECT_TRUE(saysInOrder(text, c.says));
+        EXPECT_TRUE(commandsStandAlone(text));
+        const QStringList never = c.windows ? QStringList{"sudo", "systemctl", "apt ",   "usermod",
+                                                          "/dev", "udev",      "log out"}
+                                            : QStringList{QString::fromUtf8(c.never), "端口"};
+        for (const QString& word : never) {
+            EXPECT_FALSE(text.contains(word)) << word.toStdString() << " in:\n"
+                                              << text.toStdString();
+        }
     }
 }
 

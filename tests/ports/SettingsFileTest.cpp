@@ -8,7 +8,13 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <grp.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <tuple>
 #include <vector>
@@ -95,15 +101,35 @@ TEST(SettingsFile, BesideTheProgramElseInTheUsersFolder) {
     }
 }
 
-TEST(SettingsFile, StoreFailedMessageNamesEachFolder) {
-    const auto folders =
-        platform::settingsFoldersFor(QStringLiteral("p"), true, QStringLiteral("u"), {});
-    EXPECT_EQ(platform::storeFailedMessage(false, folders),
-              "The chosen port cannot be saved: mysetup.ini cannot be written in any of these "
-              "folders:\np\nu\nThe port stays chosen until the program closes.");
-    EXPECT_EQ(platform::storeFailedMessage(true, folders),
-              "无法保存所选端口：以下文件夹都无法写入 "
-              "mysetup.ini：\np\nu\n在程序关闭之前仍使用所选端口。");
+// A mysetup.ini beside the program that this user may not write, as a run with sudo
+// leaves it: the choice is stored in the user's folder and read from there at the next
+// start. Root may write any file, so the starts run as nobody, in a child.
+void startTwiceBesideAReadOnlyFile() {
+    const bool unprivileged = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                                   ::setgid(65534) == 0 && ::setuid(65534) == 0);
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("stick"));
+    QDir().mkpath(program);
+    QFile ini(program + QStringLiteral("/mysetup.ini"));
+    const bool laid = ini.open(QIODevice::WriteOnly) && ini.write("[language]\ncomPort=9\n") > 0 &&
+                      ini.flush() &&
+                      ini.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+    QStringList seen; // the port read at each start, then the file beside the program
+    for (const char* choice : {"4", ""}) {
+        platform::SettingsFile file(platform::systemSettingsFolders(program));
+        seen << file.read(kSection, kKey, QStringLiteral("-"));
+        if (*choice != '\0') {
+            static_cast<void>(file.write(kSection, kKey, QString::fromLatin1(choice)));
+        }
+    }
+    seen << QString::fromLatin1(heldIn(program));
+    std::fprintf(stderr, "%s\n", qPrintable(seen.join(u' ')));
+    std::exit(unprivileged && laid && seen.join(u' ') == QLatin1String("9 4 9") ? 0 : 1);
+}
+
+TEST(SettingsFile, AReadOnlyFileBesideTheProgramKeepsTheChoiceAcrossRestarts) {
+    EXPECT_EXIT(startTwiceBesideAReadOnlyFile(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(XdgSettingsFolder, ConfigHomeWhenAbsoluteElseHomeDotConfig) {

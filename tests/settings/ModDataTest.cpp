@@ -109,7 +109,7 @@ TEST_F(ModDataTest, ModelWordInTheFirstSevenBytesAndTheBandList) {
 }
 
 TEST_F(ModDataTest, ParseImageReadsEveryField) {
-    radiosim::Memory memory = radiosim::DefaultMemory();
+    radiosim::Memory memory = radiosim::DefaultMemory(radiosim::DealerText::Chinese);
     test::Put(memory, 0x1C, bytes("\xD6\xD0Z\0")); // a double-byte character in a byte field
     test::Put(memory, 0xA0, bytes(" Cleaned  \0junk"));
     load(memory);

@@ -8,7 +8,8 @@ namespace tavrik::test {
 
 /// The radio memory every test starts from is the simulated radio's own,
 /// radiosim::DefaultMemory(): a TAVRIK with its identity, factory and dealer fields,
-/// an erased field, a Chinese seller and bytes this program does not interpret. A test
+/// an erased field, dealer text in ASCII (a Chinese seller with DealerText::Chinese) and
+/// bytes this program does not interpret. A test
 /// changes what it needs with Put.
 inline void Put(radiosim::Memory& memory, int offset, const QByteArray& bytes) {
     for (qsizetype i = 0; i < bytes.size(); ++i) {

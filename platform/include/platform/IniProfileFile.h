@@ -28,7 +28,9 @@ namespace tavrik::platform {
 /// - only a regular file of at most kMaxFileBytes is read (after following links);
 ///   anything else at the path (a FIFO, a device, a directory, a larger file) reads
 ///   as a file without the key, and a store leaves it alone and returns false;
-/// - a file that cannot be written leaves the old one whole and the store returns false.
+/// - a store writes a new file in the same folder and renames it over the old one, so a
+///   store that fails part-way leaves the old file whole; a file that cannot be written,
+///   or a folder that refuses the new file, fails the store.
 /// The file is read once and then again only when its size or times have changed.
 class IniProfileFile final : public ProfileFile {
 public:

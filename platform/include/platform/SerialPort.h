@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -32,6 +33,15 @@ struct OpenFailure {
     /// NoPermission: whether the device's group may read and write it, so that joining
     /// the group would help (false for a device only its owner may open, mode 0600).
     bool groupMayOpen = false;
+    /// NoPermission: the groups the system's group database lists the user in, and the
+    /// groups this program runs with. A group in the first list and not the second was
+    /// joined after the user logged in, and counts only from the next login. Both are
+    /// empty where the system does not tell.
+    QStringList userGroups;
+    QStringList sessionGroups;
+    /// The port is a Windows one: no device files, groups or Unix commands apply to it,
+    /// and the explanation words its remedies for Windows.
+    bool onWindows = false;
 };
 
 /// The serial line to the radio, as the programming link sees it: a numbered port

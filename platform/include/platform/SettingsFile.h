@@ -20,13 +20,15 @@ struct SettingsFolders {
     QString program;
     /// The user's configuration folder for this program; empty when the system names none.
     QString user;
-    /// mysetup.ini is kept beside the program (its folder can be written).
+    /// mysetup.ini is kept beside the program (its folder, and the file if there is one,
+    /// can be written).
     bool besideProgram = false;
 };
 
 /// The folders for a program in `programFolder`. Settings stay beside the program while
-/// `programFolderWritable`, so that a copy run from a USB stick keeps them with it;
-/// otherwise they go to `userFolder`. A program in `installedFolder` (where the package
+/// `programFolderWritable` (the folder can be written, and so can its mysetup.ini if it
+/// has one), so that a copy run from a USB stick keeps them with it; otherwise they go
+/// to `userFolder`. A program in `installedFolder` (where the package
 /// installs it) uses only `userFolder`, even when run by someone who may write there, so
 /// that the system's folder for programs holds only what the package put there.
 [[nodiscard]] SettingsFolders settingsFoldersFor(const QString& programFolder,
@@ -46,10 +48,6 @@ struct SettingsFolders {
 /// the user's folder, then the program's.
 [[nodiscard]] QStringList aliasFolders(const SettingsFolders& folders);
 
-/// The message for a store that failed in every folder it may go to, in English or
-/// Chinese, naming those folders.
-[[nodiscard]] QString storeFailedMessage(bool chinese, const SettingsFolders& folders);
-
 /// mysetup.ini, kept where SettingsFolders says:
 /// - beside the program: that file is read and stored; if a store fails there, the
 ///   user's folder takes it and is the file's place from then on;
@@ -65,8 +63,9 @@ public:
                                const QString& fallback) const override;
     bool write(const QString& section, const QString& key, const QString& value) override;
 
-    /// Called once, at the first store that fails in every place; a failure before the
-    /// handler is set calls it as soon as it is set.
+    /// Called once, at the first store that fails in every place (those of folders(),
+    /// beside the program first); a failure before the handler is set calls it as soon as
+    /// it is set.
     void setStoreFailedHandler(std::function<void()> handler);
 
     [[nodiscard]] const SettingsFolders& folders() const { return m_folders; }

@@ -23,7 +23,7 @@ void putText(Memory& m, int offset, const char* text) {
 
 } // namespace
 
-Memory DefaultMemory() {
+Memory DefaultMemory(DealerText dealerText) {
     Memory m{};
     putText(m, 0x00, "TAVRIK");             // model word, 0x00 at 0x06
     put(m, 0x07, {0x5A, 0x01, 0x20, 0x07}); // not interpreted
@@ -44,8 +44,12 @@ Memory DefaultMemory() {
     for (int i = 0x80; i < 0x90; ++i) {                             // sell date: erased
         m.at(static_cast<size_t>(i)) = 0xFF;
     }
-    // Seller in GBK: 王记通讯
-    put(m, 0x90, {0xCD, 0xF5, 0xBC, 0xC7, 0xCD, 0xA8, 0xD1, 0xB6});
+    if (dealerText == DealerText::Chinese) {
+        // Seller in GBK (code page 936): 王记通讯
+        put(m, 0x90, {0xCD, 0xF5, 0xBC, 0xC7, 0xCD, 0xA8, 0xD1, 0xB6});
+    } else {
+        putText(m, 0x90, "Wang Radio Shop"); // seller
+    }
     putText(m, 0xA0, "Replaced battery contacts");
     put(m, 0xF0,
         {0xC3, 0x3C, 0x00, 0xFF, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x0F, 0x1E, 0x2D,

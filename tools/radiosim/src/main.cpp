@@ -41,7 +41,8 @@ pseudo-terminal starts at other settings, so a program must set them itself.
 
 Memory: each radio's 256 bytes (address 0x3B00 first) are loaded from the memory
 file, which is created with a default image when it does not exist, and written back
-each time the radio acknowledges "END". With --series N (N > 1) radio k uses the
+each time the radio acknowledges "END". The default image's dealer text is plain
+ASCII; --chinese-sample gives it a seller in Chinese (GBK, code page 936) instead. With --series N (N > 1) radio k uses the
 file FILE.k (FILE.1 ... FILE.N). Without --memory the memory lives only in the process.
 
 Series: the radio just written stays on the line for --unplug-after ms after its
@@ -273,6 +274,7 @@ int main(int argc, char** argv) {
     opt("log", "Log each request to this file instead of standard error.", "FILE");
     opt("no-pacing", "Send bytes at once instead of one per 1.04 ms (9600 baud).");
     opt("no-echo", "Leave out the cable's echo of each request.");
+    opt("chinese-sample", "Give the default image a seller in Chinese (GBK) instead of ASCII.");
     opt("wrong-model", "Answer block 0x3B00 with the model word TAVRIX.");
     opt("reject-write", "Reject the Nth block write.", "N");
     opt("reject-write-times", "Reject that many block writes in a row (default 1).", "K");
@@ -324,9 +326,12 @@ int main(int argc, char** argv) {
     }
 
     const QString memoryBase = parser.value(QStringLiteral("memory"));
+    const auto dealerText = parser.isSet(QStringLiteral("chinese-sample"))
+                                ? tavrik::radiosim::DealerText::Chinese
+                                : tavrik::radiosim::DealerText::Ascii;
     std::vector<Memory> memories;
     for (int i = 0; i < series; ++i) {
-        Memory m = tavrik::radiosim::DefaultMemory();
+        Memory m = tavrik::radiosim::DefaultMemory(dealerText);
         if (!memoryBase.isEmpty()) {
             const QString path = memoryPath(memoryBase, i, series);
             QString error;

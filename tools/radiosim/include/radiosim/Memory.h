@@ -12,8 +12,14 @@ using Memory = std::array<std::uint8_t, 256>;
 
 inline constexpr int kMemoryBase = 0x3B00;
 
+/// The language of the dealer text in a default memory.
+enum class DealerText {
+    Ascii,   ///< plain ASCII, which every code page shows the same
+    Chinese, ///< the seller in Chinese (GBK, code page 936)
+};
+
 /// A realistic memory of a TAVRIK as it leaves the factory and a dealer's hands.
-[[nodiscard]] Memory DefaultMemory();
+[[nodiscard]] Memory DefaultMemory(DealerText dealerText = DealerText::Ascii);
 
 /// Reads a memory file (exactly 256 bytes). False, with a reason in `error`, otherwise.
 [[nodiscard]] bool LoadMemory(const QString& path, Memory& memory, QString* error);
