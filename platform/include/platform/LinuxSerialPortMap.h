@@ -16,8 +16,8 @@ using SerialDeviceLister = std::function<QStringList()>;
 
 /// The serial devices of the kernel's tty class folder (/sys/class/tty), as paths in
 /// `deviceFolder`, sorted: the devices QSerialPortInfo::availablePorts() lists, found
-/// by the same rules without its walk through udev's records of every tty (which costs
-/// some 10 ms, against a tenth of that):
+/// by the same rules without its walk through udev's records of every tty, which costs
+/// over ten times as much (bench/bench_portlist):
 /// - a tty with a device behind it (a `device` link), except a port of the on-board
 ///   8250 driver (`serial8250`) whose UART the driver reports as unknown: that driver
 ///   makes a node for every port the board may have;
