@@ -2,11 +2,12 @@
 #include "platform/SystemSerialPortMap.h"
 
 #include <QFile>
-#include <QSerialPortInfo>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -156,7 +157,74 @@ void readAliases(const QByteArray& folder, std::vector<NumberedPort>& aliases, s
     ::closedir(dir);
 }
 
+/// The name of the driver bound to the device behind tty `name`; empty when none is.
+std::string driverOf(int classFolder, const char* name) {
+    char buffer[PATH_MAX];
+    const std::string link = std::string(name) + "/device/driver";
+    const ssize_t length = ::readlinkat(classFolder, link.c_str(), buffer, sizeof buffer);
+    if (length <= 0 || length >= static_cast<ssize_t>(sizeof buffer)) {
+        return {};
+    }
+    const std::string target(buffer, static_cast<std::size_t>(length));
+    return target.substr(target.rfind('/') + 1);
+}
+
+/// Whether an 8250-style port really has a UART behind it: the driver makes a node
+/// for every port it may have, and says which ones are real when asked.
+bool isRealUart(const QString& devicePath) {
+    const int fd = ::open(QFile::encodeName(devicePath).constData(),
+                          O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    serial_struct info{};
+    const bool real = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+    ::close(fd);
+    return real;
+}
+
+/// A serial node that has no device behind it: a Bluetooth link (rfcomm0 .. rfcomm255),
+/// a null-modem pair (tnt*) or a USB gadget's port (ttyGS*).
+bool isVirtualSerial(QStringView name) {
+    if (name.startsWith(u"rfcomm")) {
+        bool isNumber = false;
+        const int index = name.mid(6).toInt(&isNumber);
+        return isNumber && index >= 0 && index <= 255;
+    }
+    return name.startsWith(u"tnt") || name.startsWith(u"ttyGS");
+}
+
 } // namespace
+
+QStringList serialDevicesInSysfs(const QString& ttyClassFolder, const QString& deviceFolder) {
+    QStringList devices;
+    DIR* dir = ::opendir(QFile::encodeName(ttyClassFolder).constData());
+    if (dir == nullptr) {
+        return devices;
+    }
+    const int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const QString name = QFile::decodeName(e->d_name);
+        if (name.startsWith(u'.')) {
+            continue;
+        }
+        // A name with "!" stands for a node in a subfolder of /dev.
+        const QString path = deviceFolder + u'/' + QString(name).replace(u'!', u'/');
+        struct stat st {};
+        const std::string device = std::string(e->d_name) + "/device";
+        if (::fstatat(fd, device.c_str(), &st, 0) == 0) {
+            if (driverOf(fd, e->d_name) == "serial8250" && !isRealUart(path)) {
+                continue;
+            }
+        } else if (!isVirtualSerial(name)) {
+            continue; // a console, a terminal: no serial port
+        }
+        devices.append(path);
+    }
+    ::closedir(dir);
+    devices.sort();
+    return devices;
+}
 
 SerialDeviceLister systemSerialDevices() {
     struct Cache {
@@ -175,11 +243,7 @@ SerialDeviceLister systemSerialDevices() {
         if (!changed && cache->sameAnswers >= kSettled) {
             return cache->devices;
         }
-        QStringList devices;
-        const auto ports = QSerialPortInfo::availablePorts();
-        for (const QSerialPortInfo& info : ports) {
-            devices.append(info.systemLocation());
-        }
+        QStringList devices = serialDevicesInSysfs();
         cache->sameAnswers = !changed && devices == cache->devices ? cache->sameAnswers + 1 : 1;
         cache->ttys = std::move(ttys);
         cache->devices = devices;

@@ -1,8 +1,8 @@
 #include "platform/SystemLocale.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
+#include <optional>
 #include <utility>
 
 namespace tavrik::platform {
@@ -48,16 +48,55 @@ std::uint32_t lookUp(const QString& key) {
     return 0;
 }
 
+// The blanks of the shell: space, tab, and the line-break characters.
+bool isBlank(QChar c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+QStringView skipBlanks(QStringView text) {
+    while (!text.isEmpty() && isBlank(text.front())) {
+        text = text.mid(1);
+    }
+    return text;
+}
+
 // The value of a shell assignment: a quoted text, or a word ended by a blank or a comment.
-QString shellValue(const QString& raw) {
-    const QString value = raw.trimmed();
+QString shellValue(QStringView raw) {
+    const QStringView value = raw.trimmed();
     if (!value.isEmpty() && (value.front() == u'"' || value.front() == u'\'')) {
         const qsizetype end = value.indexOf(value.front(), 1);
-        return end < 0 ? value.mid(1) : value.mid(1, end - 1);
+        return (end < 0 ? value.mid(1) : value.mid(1, end - 1)).toString();
     }
-    static const QRegularExpression kWordEnd(QStringLiteral(R"([\s#])"));
-    const qsizetype end = value.indexOf(kWordEnd);
-    return end < 0 ? value : value.left(end);
+    qsizetype end = 0;
+    while (end < value.size() && !isBlank(value[end]) && value[end] != u'#') {
+        ++end;
+    }
+    return value.left(end).toString();
+}
+
+struct Assignment {
+    QStringView name;
+    QStringView value;
+};
+
+// A line "[export ]LC_ALL=value" or "[export ]LANG=value", blanks allowed before the
+// name and around it; empty for any other line.
+std::optional<Assignment> localeAssignment(QStringView line) {
+    line = skipBlanks(line);
+    constexpr QStringView kExport = u"export";
+    if (line.startsWith(kExport) && line.size() > kExport.size() && isBlank(line[kExport.size()])) {
+        line = skipBlanks(line.mid(kExport.size()));
+    }
+    for (const QStringView name : {QStringView(u"LC_ALL"), QStringView(u"LANG")}) {
+        if (!line.startsWith(name)) {
+            continue;
+        }
+        const QStringView rest = skipBlanks(line.mid(name.size()));
+        if (rest.startsWith(u'=')) {
+            return Assignment{name, rest.mid(1)};
+        }
+    }
+    return std::nullopt;
 }
 
 // LC_ALL, else LANG, as set in one shell-style file; empty when it sets neither.
@@ -66,17 +105,14 @@ QString localeNameFromFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return {};
     }
-    static const QRegularExpression kAssignment(
-        QStringLiteral(R"(^\s*(?:export\s+)?(LC_ALL|LANG)\s*=(.*)$)"));
     QString lang;
     QString all;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    for (const QString& line : lines) {
-        const QRegularExpressionMatch match = kAssignment.match(line);
-        if (!match.hasMatch()) {
-            continue;
+    const QString content = QString::fromUtf8(file.readAll());
+    for (const QStringView line : QStringView(content).split(u'\n')) {
+        if (const auto assignment = localeAssignment(line)) {
+            (assignment->name == QStringView(u"LC_ALL") ? all : lang) =
+                shellValue(assignment->value);
         }
-        (match.captured(1) == QLatin1String("LC_ALL") ? all : lang) = shellValue(match.captured(2));
     }
     return all.isEmpty() ? lang : all;
 }
@@ -141,7 +177,10 @@ QString systemLocaleName(const LocaleSources& sources) {
 PosixSystemLocale::PosixSystemLocale(LocaleSources sources) : m_sources(std::move(sources)) {}
 
 std::uint32_t PosixSystemLocale::systemDefaultLcid() const {
-    return lcidForPosixLocale(systemLocaleName(m_sources));
+    if (!m_lcid) {
+        m_lcid = lcidForPosixLocale(systemLocaleName(m_sources));
+    }
+    return *m_lcid;
 }
 
 } // namespace tavrik::platform

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSerialPortInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,50 @@ TEST(LinuxSerialPortMap, AliasesFirstThenDevices) {
         EXPECT_EQ(got, expected);
         EXPECT_EQ(map.deviceFor(55), QString());
     }
+}
+
+// The tty class folder as the kernel shows it: a tty with a device behind it is a serial
+// port, one without is not unless it is a Bluetooth link, a null-modem pair or a USB
+// gadget's port; a port of the on-board 8250 driver only when it has a real UART, which
+// a node that does not open has not. On this machine the listing is QSerialPortInfo's.
+TEST(SerialDevicesInSysfs, ListsWhatQSerialPortInfoLists) {
+    QTemporaryDir sys;
+    const QDir root(sys.path());
+    // Each tty and the driver of the device behind it (null: no device link).
+    const std::vector<std::pair<const char*, const char*>> ttys{
+        {"ttyUSB0", "ftdi_sio"}, {"ttyACM1", "cdc_acm"}, {"ttyS0", "port"},
+        {"ttyS1", "serial8250"}, {"ttyAMA0", ""},        {"tty1", nullptr},
+        {"console", nullptr},    {"ptmx", nullptr},      {"rfcomm0", nullptr},
+        {"rfcomm256", nullptr},  {"rfcommx", nullptr},   {"tnt0", nullptr},
+        {"ttyGS0", nullptr}};
+    for (const auto& [name, driver] : ttys) {
+        const QString tty = QStringLiteral("class/tty/") + QLatin1String(name);
+        ASSERT_TRUE(root.mkpath(tty));
+        if (driver != nullptr) {
+            const QString device = QStringLiteral("devices/") + QLatin1String(name);
+            ASSERT_TRUE(root.mkpath(device));
+            ASSERT_TRUE(QFile::link(root.filePath(device), root.filePath(tty + "/device")));
+            if (*driver != '\0') {
+                ASSERT_TRUE(QFile::link(QStringLiteral("../../bus/x/drivers/") + driver,
+                                        root.filePath(device + "/driver")));
+            }
+        }
+    }
+    const QString dev = root.filePath(QStringLiteral("dev"));
+    QStringList expected;
+    for (const char* name :
+         {"rfcomm0", "tnt0", "ttyACM1", "ttyAMA0", "ttyGS0", "ttyS0", "ttyUSB0"}) {
+        expected.append(dev + u'/' + QLatin1String(name));
+    }
+    EXPECT_EQ(platform::serialDevicesInSysfs(root.filePath(QStringLiteral("class/tty")), dev),
+              expected);
+
+    QStringList qt;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        qt.append(info.systemLocation());
+    }
+    qt.sort();
+    EXPECT_EQ(platform::serialDevicesInSysfs(), qt);
 }
 
 } // namespace

@@ -225,9 +225,9 @@ void FrmMainForm::buildControls() {
         edit->setObjectName(arrayName("Text2", i));
         edit->setMaxLength(3);
         place(edit, 1200, i == 0 ? 720 : 960, 615, 240);
-        // The panel's boxes are only 16 pixels high: no inner padding, or the digits clip.
+        // The panel's boxes are only 16 pixels high: no inner padding, or the digits clip
+        // (the padding goes when the panel is first shown).
         edit->setTextMargins(0, 0, 0, 0);
-        edit->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
         Text2[static_cast<std::size_t>(i)] = edit;
     }
     Text2[0]->setText(QStringLiteral("10"));
@@ -344,6 +344,14 @@ qint16 FrmMainForm::ApplyLanguage(std::uint32_t systemLcid) {
 }
 
 void FrmMainForm::setMulWritePanelVisible(bool visible) {
+    if (visible && !m_panelStyled) {
+        // A style sheet brings Qt's style-sheet engine with it: the panel's own waits
+        // until the panel is wanted, which most runs never do.
+        m_panelStyled = true;
+        for (QLineEdit* edit : Text2) {
+            edit->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+        }
+    }
     Frame4->setVisible(visible);
 }
 

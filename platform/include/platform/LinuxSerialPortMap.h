@@ -14,9 +14,22 @@ namespace tavrik::platform {
 /// Lists the machine's serial devices by their paths ("/dev/ttyUSB0").
 using SerialDeviceLister = std::function<QStringList()>;
 
-/// The devices that QSerialPortInfo::availablePorts() reports. That call costs
-/// milliseconds, so its answer is kept while the kernel's set of tty devices
-/// (/sys/class/tty) stays the same, which it does until an adapter comes or goes;
+/// The serial devices of the kernel's tty class folder (/sys/class/tty), as paths in
+/// `deviceFolder`, sorted: the devices QSerialPortInfo::availablePorts() lists, found
+/// by the same rules without its walk through udev's records of every tty, which costs
+/// over ten times as much (bench/bench_portlist):
+/// - a tty with a device behind it (a `device` link), except a port of the on-board
+///   8250 driver (`serial8250`) whose UART the driver reports as unknown: that driver
+///   makes a node for every port the board may have;
+/// - a tty without one only when it is a Bluetooth link (rfcomm0 .. rfcomm255), a
+///   null-modem pair (tnt...) or a USB gadget's port (ttyGS...); the consoles and
+///   terminals are left out.
+[[nodiscard]] QStringList
+serialDevicesInSysfs(const QString& ttyClassFolder = QStringLiteral("/sys/class/tty"),
+                     const QString& deviceFolder = QStringLiteral("/dev"));
+
+/// The machine's serial devices (serialDevicesInSysfs). The answer is kept while the
+/// names in /sys/class/tty stay the same, which they do until an adapter comes or goes;
 /// after a change it is asked again until it has given the same answer three times.
 [[nodiscard]] SerialDeviceLister systemSerialDevices();
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tavrik::platform {
 
@@ -42,7 +43,8 @@ struct LocaleSources {
 /// then the environment's LC_ALL, then LANG; empty when none is set.
 [[nodiscard]] QString systemLocaleName(const LocaleSources& sources);
 
-/// The system locale of a Linux system, read from its locale files each time asked.
+/// The system locale of a Linux system, read from its locale files when first asked
+/// (the program chooses its language once).
 class PosixSystemLocale final : public SystemLocale {
 public:
     explicit PosixSystemLocale(LocaleSources sources);
@@ -50,6 +52,7 @@ public:
 
 private:
     LocaleSources m_sources;
+    mutable std::optional<std::uint32_t> m_lcid;
 };
 
 /// The system locale of the running system.

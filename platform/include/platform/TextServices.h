@@ -18,7 +18,7 @@ struct TextServices {
 
 /// The text services of the running system. The code page is the system locale's;
 /// when this build cannot convert it, Windows-1252, and failing that ISO 8859-1, so
-/// that every member is always set.
+/// that every member is always set. Its converter is made at its first use.
 [[nodiscard]] TextServices makeSystemTextServices();
 
 /// The same, for a given locale (the code page and calendar follow its identifier);

@@ -102,6 +102,7 @@ private:
     QPlainTextEdit* m_description = nullptr;
     qint16 m_languageFlag = 0;
     bool m_placed = false;
+    bool m_panelStyled = false; // the panel's style sheet is set on its first showing
     std::array<QString, 3> m_bandChangePrompt{};
 };
 
