@@ -1,27 +1,36 @@
-// The receive path: the input plays the line behind the programming cable. It picks
-// the operation, and after each request the link sends it says what comes back: the
-// simulated radio's answer whole, garbled, cut or padded with stray bytes, bytes of
-// its own, or nothing; in chunks of any size, early or late (past the time-out).
+// The receive path: the input plays the line behind the programming cable, and the
+// radio behind it. It picks the operation and how the radio misbehaves, and after each
+// request the link sends it says what comes back: the simulated radio's answer whole,
+// garbled, cut or padded with stray bytes, noise between the echo and the answer, a
+// frame of another block or radio, the answer held up and landing in a later exchange,
+// or nothing; in chunks of any size, early or late (past the time-out).
+//
+// The line never makes up an answer the radio did not give: it does not turn the
+// radio's rejection into an acknowledge, nor lose the radio's answer where it put a
+// noise byte (no program could tell those from a real answer).
 //
 // Input, read from the front (a spent input reads as zeros, that is, silence):
 //   byte 0    the operation: 0 Read, 1 Write, 2 multi-write of one radio, 3 of two
-//   byte 1    n (0..7), then n pairs (offset, value) changed in the radio's memory
-//   then, for each request sent, one byte that chooses (modulo 9) what comes back:
-//     0 nothing                        5 the radio's answer, then n (0..7) stray bytes
-//     1 the radio's answer             6 n (0..255) bytes of the input only
-//     2 that, byte p set to v, behind  7 the echo of the request, then n (0..31) bytes
-//       n (0..3) stray bytes (p, v, n) 8 the echo, then the radio's answer to a read of
-//     3 that, byte p dropped (p)         block b (0..15), as a late answer would be
-//     4 n (0..7) stray bytes, then
-//       the radio's answer
+//   byte 1    the radio: rejects its write number (low 3 bits; 0 none) for 1 + (bits
+//             3..4) writes in a row, and its first (bits 5..6) end requests
+//   byte 2    n (0..7), then n pairs (offset, value) changed in the radio's memory
+//   then, for each request sent, one byte that chooses (modulo 10) what comes back:
+//     0 nothing                          5 the radio's answer, then n (0..7) stray bytes
+//     1 the radio's answer               6 the echo only: the answer is held up and lands
+//     2 that, byte p set to v, behind      at position p of what comes back next (p)
+//       n (0..3) stray bytes (p, v, n)   7 the echo, n (0..7) bytes of noise, the answer
+//     3 that, byte p dropped (p)         8 the echo, then a read answer of block b
+//     4 n (0..7) stray bytes, then         (0..15), as a late answer would be
+//       the radio's answer               9 the echo, the same block from another radio,
+//                                          then the radio's answer
 //   then one byte per chunk of that: size 1 + low 5 bits, delay before it by the top 3.
 //
 // Properties, any violation aborts:
 // - the operation ends within two hours of virtual time: port closed, no time-out
 //   pending, the link idle (or left as it was after a wrong model, as designed);
-// - a write, and each radio of a multi-write, is reported complete only if after each
-//   of its seven block writes and its end request the line carried that request's
-//   complete echo followed by 06;
+// - a write, and each radio of a multi-write, is reported complete only if the radio
+//   stored each of the seven blocks as the image the link built and acknowledged an
+//   end request after them;
 // - a Read reported complete holds in each block 16 bytes that the line carried after
 //   that block's read request, right behind its echo and the frame head 57 hi lo 10.
 #include "LinkBench.h"
@@ -29,7 +38,6 @@
 
 #include <algorithm>
 #include <array>
-#include <set>
 
 namespace {
 
@@ -65,9 +73,22 @@ QByteArray head(char letter, int block) {
     return QByteArray(1, letter) + char(block >> 8) + char(block & 0xFF);
 }
 
+// The radio's faults, from the second byte of the input.
+radiosim::SimOptions radioFrom(Script& script) {
+    radiosim::SimOptions options = pacedOptions();
+    const std::uint8_t b = script.next();
+    options.faults.rejectWrite = b & 0x07;
+    options.faults.rejectWriteTimes = 1 + ((b >> 3) & 0x03);
+    options.faults.rejectEnds = (b >> 5) & 0x03;
+    return options;
+}
+
 class Line {
 public:
-    Line(const std::uint8_t* data, std::size_t size) : m_script{data, size} {
+    Line(const std::uint8_t* data, std::size_t size, std::uint8_t operation)
+        : m_script{data, size, 1}, m_bench({radiosim::DefaultMemory()}, radioFrom(m_script)),
+          m_operation(operation) {
+        m_bench.sim.setEndObserver([this](int) { m_endsAcknowledged.push_back(m_line.size()); });
         m_bench.port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             answer(sent, now);
             return std::vector<Arrival>{};
@@ -75,8 +96,8 @@ public:
         m_bench.boxes.setWhileOpen([this](const FakeMessageBoxes::Shown& box) {
             if (box.text == QLatin1String("Write Complete!") ||
                 box.text == QLatin1String("MulWrite Complete!")) {
-                require(radioAcknowledged(m_radioStart, m_line.size()),
-                        "a write reported complete had every block and END acknowledged");
+                require(radioStored(m_radioStart),
+                        "a write reported complete: the radio stored every block and its END");
             } else if (box.text == QLatin1String("Read Complete!")) {
                 require(imageAsCarried(), "a Read reported complete holds the blocks carried");
             } else if (box.text == QLatin1String("Model Type Error!")) {
@@ -86,7 +107,7 @@ public:
     }
 
     void run() {
-        const std::uint8_t operation = m_script.next() % 4;
+        const std::uint8_t operation = m_operation % 4;
         for (int n = m_script.next() % 8; n > 0; --n) {
             const std::uint8_t offset = m_script.next();
             m_bench.sim.memory(0).at(offset) = m_script.next();
@@ -111,8 +132,8 @@ private:
             const std::size_t handshake = m_line.size() - 1;
             const qint32 written = m_bench.window.number.toInt() - 1;
             if (written > m_radiosWritten) {
-                require(radioAcknowledged(m_radioStart, handshake),
-                        "a radio of a multi-write counted had every block and END acknowledged");
+                require(radioStored(m_radioStart),
+                        "a radio of a multi-write counted stored every block and its END");
                 m_radiosWritten = written;
             } else {
                 require(std::none_of(m_line.begin() + static_cast<qsizetype>(m_radioStart),
@@ -123,12 +144,17 @@ private:
             m_radioStart = handshake;
         }
         QByteArray bytes = radioAnswer(sent, now); // never empty: the cable echoes
-        const int choice = m_script.next() % 9;
+        const QByteArray answer = bytes.mid(sent.size());
+        const int choice = m_script.next() % 10;
         if (choice == 0) {
             bytes.clear();
         } else if (choice == 2) {
             const qsizetype at = m_script.next() % bytes.size();
-            bytes[at] = static_cast<char>(m_script.next());
+            char value = static_cast<char>(m_script.next());
+            if (bytes.at(at) == '\x0A' && value == '\x06' && at >= sent.size()) {
+                value = '\x07'; // the line makes no acknowledge of the radio's rejection
+            }
+            bytes[at] = value;
             // Noise before a rejection: what made an echo pass for an acknowledge.
             bytes.prepend(m_script.take(m_script.next() % 4));
         } else if (choice == 3) {
@@ -138,12 +164,30 @@ private:
         } else if (choice == 5) {
             bytes += m_script.take(m_script.next() % 8);
         } else if (choice == 6) {
-            bytes = m_script.take(m_script.next());
+            m_held += answer;
+            m_heldAt = m_script.next();
+            bytes = sent;
         } else if (choice == 7) {
-            bytes = sent + m_script.take(m_script.next() % 32);
-        } else if (choice == 8) { // the answer to a read of another block, without its echo
+            bytes = sent + m_script.take(m_script.next() % 8) + answer;
+        } else if (choice == 8) { // the answer to a read of another block, without its own
             const QByteArray read = head('R', 0x3B00 + 16 * (m_script.next() % 16)) + '\x10';
             bytes = sent + radioAnswer(read, now).mid(4);
+        } else if (choice == 9 && sent.size() == 4 && sent.at(0) == 'R') {
+            radiosim::Memory other = m_bench.sim.memory(0);
+            for (std::uint8_t& b : other) {
+                b = static_cast<std::uint8_t>(~b);
+            }
+            radiosim::RadioSim elsewhere({other}, {});
+            QByteArray frame;
+            (void)elsewhere.receive("PROGRAM", now);
+            for (radiosim::Output& o : elsewhere.receive(sent, now)) {
+                frame += o.bytes;
+            }
+            bytes = sent + frame.mid(sent.size()) + answer;
+        }
+        if (!m_held.isEmpty() && choice != 6) { // an earlier answer lands now
+            bytes.insert(std::min<qsizetype>(m_heldAt, bytes.size()), m_held);
+            m_held.clear();
         }
         VirtualClock::Micros at = now;
         for (qsizetype from = 0; from < bytes.size();) {
@@ -169,20 +213,25 @@ private:
         return bytes;
     }
 
-    // Requests [from, to) held a block write of each of the seven blocks and an end
-    // request that each came back as their complete echo followed by 06.
-    [[nodiscard]] bool radioAcknowledged(std::size_t from, std::size_t to) const {
-        std::set<QByteArray> acknowledged; // the heads of the block writes and END
-        for (std::size_t i = from; i < to; ++i) {
-            const Exchange& e = m_line.at(i);
-            if ((isBlockWrite(e.request) || e.request == "END") &&
-                e.fed.contains(e.request + '\x06')) {
-                acknowledged.insert(e.request.left(3));
+    // Since request `from`, the radio stored each of the seven blocks as the link's image
+    // holds them, and acknowledged an end request after its last block write.
+    [[nodiscard]] bool radioStored(std::size_t from) const {
+        const radiosim::Memory& memory = m_bench.sim.memory(0);
+        for (int block : kWriteBlocks) {
+            const QByteArray stored(reinterpret_cast<const char*>(memory.data()) + block - 0x3B00,
+                                    16);
+            if (stored != m_bench.data.image().bytes(block, 16)) {
+                return false;
             }
         }
-        return acknowledged.count("END") != 0 &&
-               std::all_of(kWriteBlocks.begin(), kWriteBlocks.end(),
-                           [&](int block) { return acknowledged.count(head('W', block)) != 0; });
+        std::size_t lastWrite = from;
+        for (std::size_t i = from; i < m_line.size(); ++i) {
+            if (isBlockWrite(m_line.at(i).request)) {
+                lastWrite = i + 1;
+            }
+        }
+        return std::any_of(m_endsAcknowledged.begin(), m_endsAcknowledged.end(),
+                           [&](std::size_t at) { return at > lastWrite; });
     }
 
     // Each block of the image came right behind the echo of its read request.
@@ -212,8 +261,14 @@ private:
                (m_bench.comm.state().opKind == OpKind::Idle || m_wrongModel);
     }
 
-    LinkBench m_bench;
     Script m_script;
+    LinkBench m_bench;
+    std::uint8_t m_operation;
+    // The exchange count at each end request the radio acknowledged.
+    std::vector<std::size_t> m_endsAcknowledged;
+    // An answer held up on the line, and where it lands in what comes back next.
+    QByteArray m_held;
+    int m_heldAt = 0;
     // Each request sent, and the bytes that arrived while it was the last one.
     struct Exchange {
         QByteArray request, fed;
@@ -228,6 +283,6 @@ private:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Line(data, size).run();
+    Line(data, size, size > 0 ? data[0] : 0).run();
     return 0;
 }

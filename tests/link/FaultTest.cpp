@@ -268,6 +268,28 @@ TEST(MulWriteWait, TheRadioJustWrittenIsNotWrittenAgain) {
     EXPECT_EQ(bench.window.shownSerials, (QStringList{"2026030500000002", "2026030500000003"}));
 }
 
+// A whole answer that came back while its receive notification was still queued behind
+// the time-out's tick is taken at the time-out, not thrown away.
+TEST(TimeOut, TakesAWholeAnswerStillAwaitingItsNotification) {
+    LinkBench bench;
+    bench.port.setPeer([&](const QByteArray& sent, VirtualClock::Micros now) {
+        std::vector<Arrival> back = bench.sim.receive(sent, now);
+        if (sent == QByteArray::fromHex("523B1010")) {
+            QByteArray bytes;
+            for (const Arrival& a : back) {
+                bytes += a.bytes;
+            }
+            bench.clock.schedule(back.back().at, [&bench, bytes] { bench.port.park(bytes); });
+            back.clear();
+        }
+        return back;
+    });
+    bench.start(OpKind::Read);
+    bench.settle();
+    EXPECT_EQ(bench.messages(), QStringList{"Read Complete!"});
+    EXPECT_EQ(bench.requests(), kReadRequests);
+}
+
 // Read, Write or MulWrite pressed again mid-operation starts afresh; the time-out of the
 // abandoned operation is stopped first, so none of its ticks runs inside the new start's
 // "Cannot Open Communication Port.".

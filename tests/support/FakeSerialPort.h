@@ -66,6 +66,9 @@ public:
     /// Puts bytes in the receive buffer now and raises the receive event if the
     /// threshold is reached.
     void deliver(const QByteArray& bytes);
+    /// Puts bytes in the receive buffer now without raising the receive event, as a
+    /// notification still queued behind a timer's tick.
+    void park(const QByteArray& bytes) { m_input.append(bytes); }
 
     /// Every byte array sent while open, in order.
     [[nodiscard]] const std::vector<QByteArray>& sent() const { return m_sent; }

@@ -67,8 +67,8 @@ inline constexpr std::array<SettingsField, 14> kSettingsFields{{
 template <typename T>
 [[nodiscard]] constexpr const SettingsField& FieldOf(T RadioSettings::*member) {
     for (const SettingsField& field : kSettingsFields) {
-        const auto* candidate = std::get_if<T RadioSettings::*>(&field.member);
-        if (candidate != nullptr && *candidate == member) {
+        if (std::holds_alternative<T RadioSettings::*>(field.member) &&
+            std::get<T RadioSettings::*>(field.member) == member) {
             return field;
         }
     }
