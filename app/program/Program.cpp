@@ -51,7 +51,7 @@ Program::Program(const QString& programFolder)
       m_window(std::make_unique<FrmMain>(m_services->forWindow())) {
     // Qt's own texts (OK and Cancel in message boxes, the fields' context menus) in the
     // window's language; without the translation files they stay English.
-    if (m_window->LanguageFlag() == kLanguageChinese &&
+    if (m_window->language() == Language::Chinese &&
         m_qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&m_qtTexts);
@@ -64,9 +64,8 @@ Program::Program(const QString& programFolder)
     s.ini.setStoreFailedHandler([&s, &window] {
         QTimer::singleShot(0, &window, [&s, &window] {
             const platform::SettingsFolders& folders = s.ini.folders();
-            s.messages.inform(
-                StoreFailedMessage(window.LanguageFlag(), folders.program, folders.user),
-                platform::MessageIcon::Exclamation);
+            s.messages.inform(StoreFailedMessage(window.language(), folders.program, folders.user),
+                              platform::MessageIcon::Exclamation);
         });
     });
 }

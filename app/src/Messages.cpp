@@ -1,13 +1,13 @@
 #include "app/Messages.h"
 
-#include "link/ModComm.h"
+#include "link/LinkTypes.h"
 
 #include <QDir>
 #include <QStringList>
 
 namespace tavrik::app {
 
-QString StoreFailedMessage(qint16 languageFlag, const QString& programFolder,
+QString StoreFailedMessage(Language language, const QString& programFolder,
                            const QString& userFolder) {
     QStringList tried;
     for (const QString* folder : {&programFolder, &userFolder}) {
@@ -16,7 +16,7 @@ QString StoreFailedMessage(qint16 languageFlag, const QString& programFolder,
         }
     }
     const QString list = tried.isEmpty() ? QStringLiteral("-") : tried.join(u'\n');
-    return languageFlag == kLanguageChinese
+    return language == Language::Chinese
                ? QStringLiteral("无法保存所选串口：以下文件夹都无法写入 mysetup.ini：\n%1\n"
                                 "在程序关闭之前仍使用所选串口。")
                      .arg(list)

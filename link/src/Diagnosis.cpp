@@ -1,7 +1,7 @@
 #include "link/Diagnosis.h"
 
 #include "link/Frames.h"
-#include "link/ModComm.h"
+#include "link/LinkTypes.h"
 #include "settings/ImageLayout.h"
 
 #include <QStringList>
@@ -12,12 +12,12 @@
 namespace tavrik {
 namespace {
 
-bool chinese(qint16 language) {
-    return language == kLanguageChinese;
+bool chinese(Language language) {
+    return language == Language::Chinese;
 }
 
 // The text in the window's language.
-QString pick(qint16 language, const char* english, const char* chineseText) {
+QString pick(Language language, const char* english, const char* chineseText) {
     return chinese(language) ? QString::fromUtf8(chineseText) : QString::fromUtf8(english);
 }
 
@@ -30,14 +30,14 @@ QString blockName(int address) {
 }
 
 // "COM3 → /dev/ttyUSB0", or the port alone when no device is behind it.
-QString portLine(int portNumber, const QString& device, qint16 language) {
+QString portLine(int portNumber, const QString& device, Language language) {
     const QString port = portNumber > 0 ? QStringLiteral("COM%1").arg(portNumber)
                                         : pick(language, "(none chosen)", "（未选择）");
     return pick(language, "Port: %1", "串口：%1")
         .arg(device.isEmpty() ? port : port + QStringLiteral(" → ") + device);
 }
 
-QString operationName(OpKind kind, qint16 language) {
+QString operationName(OpKind kind, Language language) {
     switch (kind) {
     case OpKind::Read:
         return pick(language, "Read", "读出");
@@ -55,7 +55,7 @@ QString timeText(const QDateTime& when) {
     return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString holdersText(const std::vector<platform::OpenFailure::Holder>& holders, qint16 language) {
+QString holdersText(const std::vector<platform::OpenFailure::Holder>& holders, Language language) {
     QStringList names;
     for (const platform::OpenFailure::Holder& h : holders) {
         names << pick(language, "%1 (process %2)", "%1（进程 %2）").arg(h.program).arg(h.pid);
@@ -84,7 +84,7 @@ QString devicePattern(const QString& device) {
 // A user who may not open the device. Only the serial-port groups are ever to be
 // joined; a device of any other group, or one that only its owner may open, is given
 // to "dialout" by a udev rule instead.
-QString permissionCause(const platform::OpenFailure& f, qint16 language) {
+QString permissionCause(const platform::OpenFailure& f, Language language) {
     const QString group = f.group.isEmpty() ? QStringLiteral("dialout") : f.group;
     const QString user = f.user.isEmpty() ? QStringLiteral("$USER") : f.user;
     if (serialPortGroup(group) && f.groupMayOpen && f.sessionGroups.contains(group)) {
@@ -163,7 +163,7 @@ QString permissionCause(const platform::OpenFailure& f, qint16 language) {
     return why + pick(language, " ", "") + rule + then;
 }
 
-QString busyCause(const platform::OpenFailure& f, qint16 language) {
+QString busyCause(const platform::OpenFailure& f, Language language) {
     if (!f.holders.empty()) {
         return pick(language, "%1 is in use by %2. Close that program and try again.",
                     "%1 正被 %2占用。请关闭该程序后重试。")
@@ -189,7 +189,7 @@ QString busyCause(const platform::OpenFailure& f, qint16 language) {
 
 // Windows: the port is its COM name, a port is never shared, and no Unix command
 // applies.
-QString windowsCause(const platform::OpenFailure& f, int portNumber, qint16 language) {
+QString windowsCause(const platform::OpenFailure& f, int portNumber, Language language) {
     using Reason = platform::OpenFailure::Reason;
     const QString port = QStringLiteral("COM%1").arg(portNumber);
     switch (f.reason) {
@@ -230,7 +230,7 @@ QString windowsCause(const platform::OpenFailure& f, int portNumber, qint16 lang
                                     : f.systemText);
 }
 
-QString openCause(const platform::OpenFailure& f, int portNumber, qint16 language) {
+QString openCause(const platform::OpenFailure& f, int portNumber, Language language) {
     using Reason = platform::OpenFailure::Reason;
     if (f.reason == Reason::NoDevice && portNumber <= 0) {
         return pick(language,
@@ -276,7 +276,7 @@ QString openCause(const platform::OpenFailure& f, int portNumber, qint16 languag
 }
 
 // The part of the memory a block belongs to, in the words of the window.
-QString memoryPart(int address, qint16 language) {
+QString memoryPart(int address, Language language) {
     struct Part {
         int from;
         const char* english;
@@ -301,13 +301,13 @@ QString memoryPart(int address, qint16 language) {
 }
 
 // The step of the last request, for the box: "while writing the dealer information".
-QString lastStep(const LineRecord& r, qint16 language) {
+QString lastStep(const LineRecord& r, Language language) {
     return r.exchanges.empty() ? pick(language, "connecting to the radio", "连接对讲机")
                                : DescribeStep(r.exchanges.back().request, language);
 }
 
 // The same step for support, with its block address: "writing block 3B60 (3 of 7)".
-QString lastStepForSupport(const LineRecord& r, qint16 language) {
+QString lastStepForSupport(const LineRecord& r, Language language) {
     if (r.exchanges.empty()) {
         return pick(language, "(no request sent)", "（未发送请求）");
     }
@@ -328,7 +328,7 @@ QString lastStepForSupport(const LineRecord& r, qint16 language) {
     return hexBytes(request);
 }
 
-QString lineCause(const LineRecord& r, qint16 language) {
+QString lineCause(const LineRecord& r, Language language) {
     const QString step = lastStep(r, language);
     switch (ClassifyLine(r)) {
     case LineCause::NothingCameBack:
@@ -393,7 +393,7 @@ QString lineCause(const LineRecord& r, qint16 language) {
 
 // Where a multi-write's series stands: the radios written completely before the one in
 // hand, so the dealer knows which to set aside.
-QString seriesState(const LineRecord& r, qint16 language) {
+QString seriesState(const LineRecord& r, Language language) {
     const int done = std::max(r.radioNumber - 1, 0);
     if (done == 0) {
         return pick(language,
@@ -422,7 +422,7 @@ QString seriesState(const LineRecord& r, qint16 language) {
 }
 
 // What a failed write left in the radio.
-QString writeOutcome(const LineRecord& r, qint16 language) {
+QString writeOutcome(const LineRecord& r, Language language) {
     if (r.kind != OpKind::Write && r.kind != OpKind::MulWrite) {
         return {};
     }
@@ -463,7 +463,7 @@ QString writeOutcome(const LineRecord& r, qint16 language) {
 // The details a dealer can copy for support: the program's version, the port, the
 // time, the last step with its block, and the last requests with what came back, in
 // hexadecimal, timed from the start of the operation.
-QStringList recordDetails(const LineRecord& r, qint16 language) {
+QStringList recordDetails(const LineRecord& r, Language language) {
     QStringList lines;
     lines << QStringLiteral("VEL_TAVRIK_DovI %1, %2, %3")
                  .arg(QStringLiteral(TAVRIK_VERSION), operationName(r.kind, language),
@@ -530,7 +530,7 @@ LineCause ClassifyLine(const LineRecord& r) {
     return r.anyBytes ? LineCause::NoEcho : LineCause::NothingCameBack;
 }
 
-QString DescribeStep(const QByteArray& request, qint16 language) {
+QString DescribeStep(const QByteArray& request, Language language) {
     if (request == frames::HandshakeRequest()) {
         return pick(language, "connecting to the radio", "连接对讲机");
     }
@@ -565,7 +565,7 @@ QString ModelWordText(const QByteArray& bytes) {
 }
 
 platform::MessageDetails ExplainOpenFailure(const platform::OpenFailure& failure, int portNumber,
-                                            const QDateTime& when, qint16 language) {
+                                            const QDateTime& when, Language language) {
     platform::MessageDetails d;
     // A Windows port's device is its COM name again.
     const QString port =
@@ -583,7 +583,7 @@ platform::MessageDetails ExplainOpenFailure(const platform::OpenFailure& failure
     return d;
 }
 
-platform::MessageDetails ExplainLineFailure(const LineRecord& record, qint16 language) {
+platform::MessageDetails ExplainLineFailure(const LineRecord& record, Language language) {
     QStringList parts;
     if (record.kind == OpKind::MulWrite) {
         parts << seriesState(record, language);
@@ -600,7 +600,7 @@ platform::MessageDetails ExplainLineFailure(const LineRecord& record, qint16 lan
 }
 
 platform::MessageDetails ExplainModelError(const LineRecord& record, const QByteArray& modelWord,
-                                           qint16 language) {
+                                           Language language) {
     QStringList parts;
     if (record.kind == OpKind::MulWrite) {
         parts << seriesState(record, language);

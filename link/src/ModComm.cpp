@@ -128,7 +128,7 @@ void ModComm::stopWaiting() {
 // The Read and Write buttons: a fresh start whatever runs, since opening the port
 // closes it first. The time-out of an abandoned operation is stopped before anything
 // else, so that it cannot tick inside the start's own message box.
-void ModComm::startOperation(OpKind kind, qint16& stepVar) {
+void ModComm::startOperation(OpKind kind, Step& stepVar) {
     if (m_stepRunning) {
         return;
     }
@@ -136,13 +136,13 @@ void ModComm::startOperation(OpKind kind, qint16& stepVar) {
         stopWaiting();
         beginRecord(kind);
         m_state.opKind = kind;
-        stepVar = step::kNone;
+        stepVar = Step::None;
         if (!OpenCommPort()) {
             m_state.opKind = OpKind::Idle;
             return;
         }
         m_state.BlockAddr = kCursorStart;
-        stepVar = step::kHandshake;
+        stepVar = Step::Handshake;
         SendProgram();
     });
 }
@@ -161,15 +161,15 @@ bool ModComm::StartMulWrite(qint32 total) {
         m_state.MulWriteNo = 1;
         m_window.setMulWriteNumber(QStringLiteral("1"));
         m_state.opKind = OpKind::MulWrite;
-        m_state.WriteStep = step::kNone;
+        m_state.WriteStep = Step::None;
         if (!OpenCommPort()) {
             return;
         }
         opened = true;
         m_state.BlockAddr = kCursorStart;
-        m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? kWritingChinese
-                                                                               : kWritingEnglish);
-        m_state.WriteStep = step::kHandshake;
+        m_window.setMulWriteStatus(m_window.language() == Language::Chinese ? kWritingChinese
+                                                                            : kWritingEnglish);
+        m_state.WriteStep = Step::Handshake;
         SendProgram();
     });
     return opened;
@@ -200,7 +200,7 @@ bool ModComm::OpenCommPort() {
     if (!opened) {
         m_messages.inform(kCannotOpen, platform::MessageIcon::Critical,
                           ExplainOpenFailure(m_port.lastOpenFailure(), number, m_clock.now(),
-                                             m_window.languageFlag()));
+                                             m_window.language()));
         return false;
     }
     m_portInUse = true;
@@ -288,12 +288,12 @@ void ModComm::SendEnd() {
 }
 
 void ModComm::FinishReadBlocks() {
-    m_state.ReadStep = step::kEndAfterBlocks;
+    m_state.ReadStep = Step::EndAfterBlocks;
     SendEnd();
 }
 
 void ModComm::FinishWriteBlocks() {
-    m_state.WriteStep = step::kEndAfterBlocks;
+    m_state.WriteStep = Step::EndAfterBlocks;
     SendEnd();
 }
 
@@ -408,7 +408,7 @@ bool ModComm::endsOrAsksTheWindow() const {
         return true;
     }
     return (m_state.opKind == OpKind::Write || m_state.opKind == OpKind::MulWrite) &&
-           m_state.WriteStep == step::kWriteTailRead;
+           m_state.WriteStep == Step::WriteTailRead;
 }
 
 void ModComm::QuietTimer_Timer() {
@@ -446,7 +446,7 @@ void ModComm::accept(Reply reply) {
     }
     if (reply == Reply::Read) {
         const QByteArray frame = m_matcher.frame();
-        if (m_state.opKind == OpKind::Write && m_state.LastGoodStep == step::kHandshake) {
+        if (m_state.opKind == OpKind::Write && m_state.LastGoodStep == Step::Handshake) {
             StoreBlockAt(frame, kFirstBlock, frames::kBlockLength);
         } else {
             StoreReadReply(frame);
@@ -525,7 +525,7 @@ void ModComm::waitForQuietThenSendAgain() {
 
 void ModComm::CommStep(bool good) {
     m_waitTimer.setEnabled(false);
-    qint16* stepVar = nullptr;
+    Step* stepVar = nullptr;
     switch (m_state.opKind) {
     case OpKind::Read:
         stepVar = &m_state.ReadStep;
@@ -553,7 +553,7 @@ void ModComm::CommStep(bool good) {
     }
 
     m_state.LastGoodStep = *stepVar;
-    const qint16 s = *stepVar;
+    const Step s = *stepVar;
     switch (m_state.opKind) {
     case OpKind::Read:
         readStep(s);
@@ -569,27 +569,27 @@ void ModComm::CommStep(bool good) {
     }
 }
 
-void ModComm::readStep(qint16 s) {
+void ModComm::readStep(Step s) {
     auto& rs = m_state.ReadStep;
     switch (s) {
-    case step::kHandshake:
-        rs = step::kReadModelBlock;
+    case Step::Handshake:
+        rs = Step::ReadModelBlock;
         SendReadNext();
         break;
-    case step::kReadModelBlock:
+    case Step::ReadModelBlock:
         if (m_data.IsExpectedModel()) {
-            rs = step::kReadBlock;
+            rs = Step::ReadBlock;
             SendReadNext();
         } else {
-            rs = step::kEndAfterModelError;
+            rs = Step::EndAfterModelError;
             SendEnd();
         }
         break;
-    case step::kReadBlock:
-        rs = step::kReadBlock;
+    case Step::ReadBlock:
+        rs = Step::ReadBlock;
         SendReadNext();
         break;
-    case step::kEndAfterModelError:
+    case Step::EndAfterModelError:
         ModelError();
         break;
     default:
@@ -600,37 +600,37 @@ void ModComm::readStep(qint16 s) {
 
 // On the answer that carries the model word: go on with the read of `address`
 // (step `next`), or end the exchange without writing anything.
-void ModComm::modelCheckedThen(qint16& stepVar, qint16 next, qint32 address) {
+void ModComm::modelCheckedThen(Step& stepVar, Step next, qint32 address) {
     if (m_data.IsExpectedModel()) {
         stepVar = next;
         SendReadAt(address, frames::kBlockLength);
     } else {
-        stepVar = step::kEndAfterModelError;
+        stepVar = Step::EndAfterModelError;
         SendEnd();
     }
 }
 
 // Every block a write sends back has been read from this radio: take the window's
 // fields, build the image and send the first block.
-void ModComm::startWriting(qint16& stepVar) {
-    stepVar = step::kWriteBlock;
+void ModComm::startWriting(Step& stepVar) {
+    stepVar = Step::WriteBlock;
     m_window.GetDataByShow();
     m_data.BuildWriteImage();
     SendWriteNext();
 }
 
 // The rows a write and a multi-write share: from the last read before writing on.
-void ModComm::writingStep(qint16 s) {
+void ModComm::writingStep(Step s) {
     auto& ws = m_state.WriteStep;
     switch (s) {
-    case step::kWriteTailRead:
+    case Step::WriteTailRead:
         startWriting(ws);
         break;
-    case step::kWriteBlock:
-        ws = step::kWriteBlock;
+    case Step::WriteBlock:
+        ws = Step::WriteBlock;
         SendWriteNext();
         break;
-    case step::kEndAfterModelError:
+    case Step::EndAfterModelError:
         ModelError();
         break;
     default:
@@ -639,20 +639,20 @@ void ModComm::writingStep(qint16 s) {
     }
 }
 
-void ModComm::writeStep(qint16 s) {
+void ModComm::writeStep(Step s) {
     auto& ws = m_state.WriteStep;
     switch (s) {
-    case step::kHandshake:
-        ws = step::kWriteFirstRead;
+    case Step::Handshake:
+        ws = Step::WriteFirstRead;
         SendReadAt(kFirstBlock, frames::kBlockLength);
         break;
-    case step::kWriteFirstRead:
-        ws = step::kWriteModelRead;
+    case Step::WriteFirstRead:
+        ws = Step::WriteModelRead;
         m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
         SendReadAt(kSecondBlock, frames::kBlockLength);
         break;
-    case step::kWriteModelRead:
-        modelCheckedThen(ws, step::kWriteTailRead, kLastBlock);
+    case Step::WriteModelRead:
+        modelCheckedThen(ws, Step::WriteTailRead, kLastBlock);
         break;
     default:
         writingStep(s);
@@ -676,10 +676,10 @@ bool ModComm::isTheRadioJustWritten() const {
     return true;
 }
 
-void ModComm::mulWriteStep(qint16 s) {
+void ModComm::mulWriteStep(Step s) {
     auto& ws = m_state.WriteStep;
     switch (s) {
-    case step::kHandshake:
+    case Step::Handshake:
         if (m_state.MulWriteNo < 2 || m_state.WaitNextCount >= 2) {
             // The first radio, or a radio that answered after two silent time-outs.
             if (m_record.waitingForNextRadio) {
@@ -687,7 +687,7 @@ void ModComm::mulWriteStep(qint16 s) {
                 m_record.waitingForNextRadio = false;
                 m_record.radioAnswered = true;
             }
-            ws = step::kWriteModelRead;
+            ws = Step::WriteModelRead;
             SendReadAt(kFirstBlock, frames::kBlockLength);
         } else {
             // The radio just written is still connected: keep polling.
@@ -695,14 +695,14 @@ void ModComm::mulWriteStep(qint16 s) {
             SendProgram();
         }
         break;
-    case step::kWriteModelRead:
-        modelCheckedThen(ws, step::kMulWriteSecondRead, kSecondBlock);
+    case Step::WriteModelRead:
+        modelCheckedThen(ws, Step::MulWriteSecondRead, kSecondBlock);
         break;
-    case step::kMulWriteSecondRead:
-        ws = step::kWriteTailRead;
+    case Step::MulWriteSecondRead:
+        ws = Step::WriteTailRead;
         SendReadAt(kLastBlock, frames::kBlockLength);
         break;
-    case step::kWriteTailRead:
+    case Step::WriteTailRead:
         if (m_state.MulWriteNo > 1 && isTheRadioJustWritten()) {
             // Some of its answers to the poll were lost, and it passed for a new radio:
             // it is not written again, and the wait for the next one goes on.
@@ -740,10 +740,10 @@ void ModComm::WaitTimer_Timer() {
         // that the answer could be understood.
         m_record.answerNotUnderstood = m_record.answerNotUnderstood || m_matcher.garbled();
         if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
-            m_state.WriteStep == step::kHandshake) {
+            m_state.WriteStep == Step::Handshake) {
             ++m_state.WaitNextCount;
             if (m_state.WaitNextCount <= kMaxWaitNextCount) {
-                m_state.WriteStep = step::kHandshake;
+                m_state.WriteStep = Step::Handshake;
                 SendProgram();
                 return;
             }
@@ -826,19 +826,19 @@ void ModComm::WriteDone() {
 
 // Polls for the next radio of a multi-write, with `english` or `chinese` on the status line.
 void ModComm::waitForNextRadio(const QString& english, const QString& chinese) {
-    m_state.WriteStep = step::kHandshake;
+    m_state.WriteStep = Step::Handshake;
     m_state.WaitNextCount = 0;
     m_record.startRadio();
     m_record.waitingForNextRadio = true;
     SendProgram();
-    m_window.setMulWriteStatus(m_window.languageFlag() == kLanguageChinese ? chinese : english);
+    m_window.setMulWriteStatus(m_window.language() == Language::Chinese ? chinese : english);
 }
 
 void ModComm::ModelError() {
     CloseCommPort();
-    const qint16 language = m_window.languageFlag();
+    const Language language = m_window.language();
     m_messages.inform(
-        language == kLanguageEnglish ? kModelErrorEnglish : kModelErrorChinese,
+        language == Language::English ? kModelErrorEnglish : kModelErrorChinese,
         platform::MessageIcon::None,
         ExplainModelError(m_record, m_data.image().bytes(kFirstBlock, layout::kModelWord.length),
                           language));
@@ -850,7 +850,7 @@ void ModComm::CommunicationError() {
     const OpKind kind = m_state.opKind;
     if (kind != OpKind::Idle) {
         m_messages.inform(kCommunicationError, platform::MessageIcon::None,
-                          ExplainLineFailure(m_record, m_window.languageFlag()));
+                          ExplainLineFailure(m_record, m_window.language()));
     }
     if (kind == OpKind::MulWrite) {
         (void)m_window.ShowStartMulWrite();

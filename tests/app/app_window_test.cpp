@@ -104,11 +104,11 @@ struct Bench {
 };
 
 TEST(StoreFailed, TheMessageNamesEachFolderInTheWindowsLanguage) {
-    EXPECT_EQ(app::StoreFailedMessage(1, QStringLiteral("p"), QStringLiteral("u")),
+    EXPECT_EQ(app::StoreFailedMessage(Language::English, QStringLiteral("p"), QStringLiteral("u")),
               "The chosen port cannot be saved: mysetup.ini cannot be written in any of these "
               "folders:\np\nu\nThe port stays chosen until the program closes.");
     EXPECT_EQ(
-        app::StoreFailedMessage(2, QString(), QStringLiteral("u")),
+        app::StoreFailedMessage(Language::Chinese, QString(), QStringLiteral("u")),
         "无法保存所选串口：以下文件夹都无法写入 mysetup.ini：\nu\n在程序关闭之前仍使用所选串口。");
 }
 

@@ -251,7 +251,7 @@ private:
 
     [[nodiscard]] bool waitingForNextRadio() const {
         const LinkState& s = m_bench.comm.state();
-        return s.opKind == OpKind::MulWrite && s.MulWriteNo > 1 && s.WriteStep == 1;
+        return s.opKind == OpKind::MulWrite && s.MulWriteNo > 1 && s.WriteStep == Step::Handshake;
     }
 
     // Nothing more can happen: the port closed and no time-out running. The link is

@@ -31,19 +31,19 @@ const QStringList kWriteRequests =
 TEST(WrongModel, EndsTheExchangeWithoutWriting) {
     struct Case {
         OpKind kind;
-        qint16 language;
+        Language language;
         const char* requests;
         const char* message;
     };
     const std::vector<Case> cases = {
-        {OpKind::Read, kLanguageEnglish, "PROGRAM R3B00 END", "Model Type Error!"},
-        {OpKind::Write, kLanguageChinese, "PROGRAM R3B00 R3B10 END", "机型错误!"},
-        {OpKind::MulWrite, kLanguageEnglish, "PROGRAM R3B00 END", "Model Type Error!"},
+        {OpKind::Read, Language::English, "PROGRAM R3B00 END", "Model Type Error!"},
+        {OpKind::Write, Language::Chinese, "PROGRAM R3B00 R3B10 END", "机型错误!"},
+        {OpKind::MulWrite, Language::English, "PROGRAM R3B00 END", "Model Type Error!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.requests);
         LinkBench bench(withFaults([](Faults& f) { f.wrongModel = true; }));
-        bench.window.language = c.language;
+        bench.window.windowLanguage = c.language;
         const Memory before = bench.sim.memory(0);
         bench.start(c.kind);
         bench.settle();

@@ -62,9 +62,9 @@ public:
         calls << QStringLiteral("number:") + text;
         number = text;
     }
-    [[nodiscard]] qint16 languageFlag() const override { return language; }
+    [[nodiscard]] Language language() const override { return windowLanguage; }
 
-    qint16 language = kLanguageEnglish;
+    Language windowLanguage = Language::English;
     QString dealerCode = QStringLiteral("SHOP-7");
     /// Runs inside GetDataByShow before the fields are copied (the band question's place).
     std::function<void()> duringGetData;

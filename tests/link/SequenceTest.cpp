@@ -86,7 +86,7 @@ TEST(MulWrite, WritesThreeRadiosEachWithItsOwnBytes) {
         Put(radios[r], 0xF0, QByteArray(16, char('a' + r)));
     }
     LinkBench bench(radios);
-    bench.window.language = kLanguageChinese;
+    bench.window.windowLanguage = Language::Chinese;
     ASSERT_TRUE(bench.startMulWrite(3));
     bench.settle(120s);
 

@@ -61,7 +61,9 @@ public:
     bool ShowStartMulWrite() override;
     void setMulWriteStatus(const QString& text) override;
     void setMulWriteNumber(const QString& text) override;
-    [[nodiscard]] qint16 languageFlag() const override { return LanguageFlag(); }
+    [[nodiscard]] Language language() const override {
+        return static_cast<Language>(LanguageFlag());
+    }
 
     void Form_Load();
     void Form_Unload();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LineRecord.h"
+#include "link/LinkTypes.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
 
@@ -31,7 +32,7 @@ enum class LineCause {
 /// The step a request stands for, in a dealer's words: "connecting to the radio",
 /// "reading the factory information", "writing the dealer information (block 3 of 7)",
 /// "ending the programming". The block address is left to the details.
-[[nodiscard]] QString DescribeStep(const QByteArray& request, qint16 language);
+[[nodiscard]] QString DescribeStep(const QByteArray& request, Language language);
 
 /// A model word as the radio reported it: printable ASCII as it stands, any other
 /// byte as <hh> ("TAVR<FF><FF><FF>").
@@ -40,13 +41,13 @@ enum class LineCause {
 /// "Cannot Open Communication Port.": the port and its device, the cause and its remedy.
 [[nodiscard]] platform::MessageDetails ExplainOpenFailure(const platform::OpenFailure& failure,
                                                           int portNumber, const QDateTime& when,
-                                                          qint16 language);
+                                                          Language language);
 /// "Communication Error!": what the line showed, what it points at, and for a write
 /// what the radio was left holding.
 [[nodiscard]] platform::MessageDetails ExplainLineFailure(const LineRecord& record,
-                                                          qint16 language);
+                                                          Language language);
 /// "Model Type Error!": the model word the radio reported.
 [[nodiscard]] platform::MessageDetails
-ExplainModelError(const LineRecord& record, const QByteArray& modelWord, qint16 language);
+ExplainModelError(const LineRecord& record, const QByteArray& modelWord, Language language);
 
 } // namespace tavrik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkTypes.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -8,8 +10,6 @@
 #include <vector>
 
 namespace tavrik {
-
-enum class OpKind : qint16;
 
 /// What the line showed during an operation: enough to tell the operator why it
 /// failed, and, for a support request, the last requests and what came back for them.

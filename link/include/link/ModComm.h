@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LineRecord.h"
+#include "link/LinkTypes.h"
 #include "link/ReplyMatcher.h"
 
 #include <QByteArray>
@@ -21,19 +22,6 @@ class Timer;
 class MessageBoxes;
 } // namespace platform
 
-/// Kind of the running operation; the values are the documented codes.
-enum class OpKind : qint16 { Idle = 0, Read = 1, Write = 2, MulWrite = 3 };
-
-/// Language of the window's texts, chosen once at start-up; the values are the documented codes.
-inline constexpr qint16 kLanguageEnglish = 1;
-inline constexpr qint16 kLanguageChinese = 2;
-
-/// The answer time-out of every request.
-inline constexpr std::chrono::milliseconds kAnswerTimeout{500};
-/// How long the line must stay quiet behind an answer that leads to an ending or to the
-/// window's fields before it is taken: about five characters at 9600 baud.
-inline constexpr std::chrono::milliseconds kAnswerQuiet{5};
-
 /// What the programming link needs of the main window.
 class LinkWindow {
 public:
@@ -49,56 +37,22 @@ public:
     virtual void setMulWriteStatus(const QString& text) = 0;
     /// The number of the radio in hand (Text2(1)).
     virtual void setMulWriteNumber(const QString& text) = 0;
-    /// 1 English, 2 Chinese.
-    [[nodiscard]] virtual qint16 languageFlag() const = 0;
+    [[nodiscard]] virtual Language language() const = 0;
 };
 
 /// The link's state, kept by the link and read (and, by the window's start commands,
 /// written) directly, as the operation state of the program.
 struct LinkState {
     OpKind opKind = OpKind::Idle;
-    qint16 ReadStep = 0;
-    qint16 WriteStep = 0;
-    qint16 LastGoodStep = 0;
+    Step ReadStep = Step::None;
+    Step WriteStep = Step::None;
+    Step LastGoodStep = Step::None;
     qint16 BlockAddr = 0x3AF0;
     qint32 WaitNextCount = 0;
     qint32 EchoLen = 0;
     qint32 MulWriteNo = 0;
     qint32 MulWriteTotal = 0;
 };
-
-/// Step codes of ReadStep and WriteStep: the request whose answer is awaited.
-///
-///   code  kinds             request outstanding
-///   0     all               none yet (set by the start command)
-///   1     all               handshake
-///   3     read              read of 0x3B00 (model check on its answer)
-///   4     read              read of a further block, 0x3B10..0x3BF0
-///   41    write             read of 0x3B00
-///   4     write             read of 0x3B10 (model check on its answer)
-///   4     multi-write       read of 0x3B00 (model check on its answer)
-///   43    multi-write       read of 0x3B10, after the model check
-///   42    write, multi      read of 0x3BF0, the last block read before the writes
-///   5     write, multi      a block write
-///   69    all               end request after the last block
-///   70    all               end request after a model mismatch
-///
-/// 42 and 43 fetch the blocks whose bytes a write sends back as held, from the radio
-/// being written, so that nothing of another radio (or of an all-zero image) is copied
-/// into it.
-namespace step {
-inline constexpr qint16 kNone = 0;
-inline constexpr qint16 kHandshake = 1;
-inline constexpr qint16 kReadModelBlock = 3;
-inline constexpr qint16 kReadBlock = 4;
-inline constexpr qint16 kWriteFirstRead = 41;
-inline constexpr qint16 kWriteModelRead = 4;
-inline constexpr qint16 kWriteTailRead = 42;
-inline constexpr qint16 kMulWriteSecondRead = 43;
-inline constexpr qint16 kWriteBlock = 5;
-inline constexpr qint16 kEndAfterBlocks = 69;
-inline constexpr qint16 kEndAfterModelError = 70;
-} // namespace step
 
 /// The programming link: the serial line, the frames and their checksum, the step
 /// machine of read, write and multi-write, and their endings. It does no I/O of its
@@ -207,13 +161,13 @@ private:
     void stopWaiting();
     template <typename Body> void runHandler(Body body);
     void CommStep(bool good);
-    void startOperation(OpKind kind, qint16& stepVar);
-    void readStep(qint16 s);
-    void writeStep(qint16 s);
-    void writingStep(qint16 s);
-    void mulWriteStep(qint16 s);
-    void modelCheckedThen(qint16& stepVar, qint16 next, qint32 address);
-    void startWriting(qint16& stepVar);
+    void startOperation(OpKind kind, Step& stepVar);
+    void readStep(Step s);
+    void writeStep(Step s);
+    void writingStep(Step s);
+    void mulWriteStep(Step s);
+    void modelCheckedThen(Step& stepVar, Step next, qint32 address);
+    void startWriting(Step& stepVar);
     [[nodiscard]] bool isTheRadioJustWritten() const;
     void waitForNextRadio(const QString& english, const QString& chinese);
     void ReadDone();
