@@ -300,16 +300,9 @@ void FrmMain::Command4_Click() {
             return;
         }
     }
-    if (ShowStartMulWrite()) {
-        // Stopped: the request still outstanding leads nowhere, so free the port now.
-        m_comm.StopMulWrite();
-        return;
-    }
-    // The link counts from radio 1, shows it and the status line, and sends the handshake.
-    if (!m_comm.StartMulWrite(*total)) {
-        // "Cannot Open Communication Port." has been shown; back to normal mode.
-        (void)ShowStartMulWrite();
-    }
+    // The link stops the run under way, or counts from radio 1, shows it and the status
+    // line, and sends the handshake.
+    (void)m_comm.MulWriteButton(total.value_or(0));
 }
 
 void FrmMain::setMulWriteStatus(const QString& text) {

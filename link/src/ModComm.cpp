@@ -2,7 +2,6 @@
 
 #include "link/Diagnosis.h"
 #include "link/Frames.h"
-#include "link/ReplyMatcher.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPort.h"
@@ -10,36 +9,26 @@
 #include "settings/ImageLayout.h"
 #include "settings/ModData.h"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace tavrik {
 
 namespace {
 
-constexpr qint16 kCursorStart = 0x3AF0; // the block before the first, so 0x3B00 comes next
-constexpr qint32 kFirstBlock = 0x3B00;
-constexpr qint32 kSecondBlock = 0x3B10;
-constexpr qint32 kLastBlock = 0x3BF0;
+using steps::Action;
+using steps::Request;
 
-const QString kCannotOpen = QStringLiteral("Cannot Open Communication Port.");
+constexpr qint32 kFirstBlock = layout::kImageBase;
+constexpr qint32 kSecondBlock = kFirstBlock + layout::kBlockSize;
+constexpr qint32 kLastBlock = kFirstBlock + layout::kImageSize - layout::kBlockSize;
+
 const QString kCommunicationError = QStringLiteral("Communication Error!");
-const QString kReadComplete = QStringLiteral("Read Complete!");
-const QString kWriteComplete = QStringLiteral("Write Complete!");
-const QString kMulWriteComplete = QStringLiteral("MulWrite Complete!");
-const QString kModelErrorEnglish = QStringLiteral("Model Type Error!");
-const QString kModelErrorChinese = QStringLiteral("机型错误!");
 const QString kWritingEnglish = QStringLiteral("Writting Data...");
 const QString kWritingChinese = QStringLiteral("正在写设置数据...");
-const QString kWaitNextEnglish = QStringLiteral("Waitting next...");
-const QString kWaitNextChinese = QStringLiteral("请换下一台机器...");
-const QString kStillLastEnglish =
-    QStringLiteral("The radio just written is still connected. Waitting next...");
-const QString kStillLastChinese = QStringLiteral("刚写好的机器仍在连接，请换下一台机器...");
 
-using frames::AddressOf;
-using frames::ByteAt;
+QString pick(Language language, const QString& english, const QString& chinese) {
+    return language == Language::Chinese ? chinese : english;
+}
 
 // Marks a step (or an ending) as running for as long as it lives.
 class StepGuard {
@@ -73,8 +62,7 @@ ModComm::~ModComm() {
     m_port.setLostHandler({});
     m_waitTimer.setHandler({});
     m_quietTimer.setHandler({});
-    m_waitTimer.setEnabled(false);
-    m_quietTimer.setEnabled(false);
+    stopWaiting();
 }
 
 // ---- Handlers ----
@@ -96,23 +84,76 @@ template <typename Body> void ModComm::runHandler(Body body) {
 
 void ModComm::PortLost() {
     m_lineLost = true;
-    if (m_portInUse) {
-        m_record.portLost = true;
+    m_record.portLost = m_record.portLost || m_portInUse;
+    if (!m_stepRunning) { // else the handler in hand ends the operation when it is done
+        runHandler([] {});
     }
+}
+
+void ModComm::MSComm1_OnComm() {
+    // Inside a step's message box the bytes stay in the port: the step either sends its
+    // next request, which takes them first, or ends the operation and closes the port.
+    if (m_stepRunning || !m_port.isOpen()) {
+        return;
+    }
+    const QByteArray chunk = m_port.takeInput();
+    if (!chunk.isEmpty()) {
+        runHandler([&] { (void)receive(chunk); });
+    }
+}
+
+void ModComm::WaitTimer_Timer() {
     if (m_stepRunning) {
-        return; // the handler in hand ends the operation when its step is done
+        return; // a stale tick inside a step: the step restarts the time-out itself
     }
-    runHandler([] {});
+    runHandler([this] {
+        m_waitTimer.setEnabled(false);
+        if (std::exchange(m_quiet, Quiet::None) == Quiet::BeforeSendingAgain) {
+            CommunicationError(); // the line never went quiet enough to send again
+            return;
+        }
+        // What came back below the receive threshold raised no receive event: judge it
+        // now. A whole answer that was only waiting for its notification counts.
+        const QByteArray waiting = m_port.isOpen() ? m_port.takeInput() : QByteArray();
+        if (!waiting.isEmpty() && receive(waiting, true)) {
+            return;
+        }
+        // Bytes behind the echo that were no answer: the radio answered, but not so
+        // that the answer could be understood.
+        m_record.answerNotUnderstood = m_record.answerNotUnderstood || m_matcher.garbled();
+        perform(steps::TimedOut(m_state));
+    });
+}
+
+void ModComm::QuietTimer_Timer() {
+    if (m_stepRunning) {
+        return;
+    }
+    runHandler([this] {
+        if (m_quiet == Quiet::BeforeSendingAgain &&
+            ++m_quietTicks < kQuietTicksBeforeSendingAgain) {
+            return;
+        }
+        m_quietTimer.setEnabled(false);
+        const Quiet quiet = std::exchange(m_quiet, Quiet::None);
+        m_undo.reset(); // what came back for this request stands: the answer before too
+        if (quiet == Quiet::BeforeTaking) {
+            accept(m_matcher.judge());
+        } else if (quiet == Quiet::BeforeSendingAgain) {
+            const QByteArray request = m_matcher.request();
+            transmit(request, m_matcher.answerLength(), true);
+        }
+    });
 }
 
 // ---- Starting and stopping ----
 
 void ModComm::StartRead() {
-    startOperation(OpKind::Read, m_state.ReadStep);
+    startOperation(OpKind::Read);
 }
 
 void ModComm::StartWrite() {
-    startOperation(OpKind::Write, m_state.WriteStep);
+    startOperation(OpKind::Write);
 }
 
 // Nothing of an earlier operation carries over: no time-out, no answer in doubt, no
@@ -125,10 +166,10 @@ void ModComm::stopWaiting() {
     m_suspect = false;
 }
 
-// The Read and Write buttons: a fresh start whatever runs, since opening the port
-// closes it first. The time-out of an abandoned operation is stopped before anything
-// else, so that it cannot tick inside the start's own message box.
-void ModComm::startOperation(OpKind kind, Step& stepVar) {
+// A fresh start whatever runs, since opening the port closes it first. The time-outs of
+// an abandoned operation stop before anything else, so that none ticks inside the
+// start's own message box.
+void ModComm::startOperation(OpKind kind) {
     if (m_stepRunning) {
         return;
     }
@@ -136,21 +177,31 @@ void ModComm::startOperation(OpKind kind, Step& stepVar) {
         stopWaiting();
         beginRecord(kind);
         m_state.opKind = kind;
-        stepVar = Step::None;
+        (kind == OpKind::Read ? m_state.ReadStep : m_state.WriteStep) = Step::None;
         if (!OpenCommPort()) {
             m_state.opKind = OpKind::Idle;
             return;
         }
-        m_state.BlockAddr = kCursorStart;
-        stepVar = Step::Handshake;
-        SendProgram();
+        perform(steps::Start(m_state, kind));
     });
 }
 
-bool ModComm::StartMulWrite(qint32 total) {
+bool ModComm::MulWriteButton(qint32 total) {
     if (m_stepRunning) {
         return false;
     }
+    if (m_window.ShowStartMulWrite()) {
+        StopMulWrite(); // the request still outstanding leads nowhere: free the port now
+        return false;
+    }
+    if (!StartMulWrite(total)) {
+        (void)m_window.ShowStartMulWrite(); // "Cannot Open Communication Port." was shown
+        return false;
+    }
+    return true;
+}
+
+bool ModComm::StartMulWrite(qint32 total) {
     bool opened = false;
     runHandler([&] {
         stopWaiting();
@@ -166,11 +217,8 @@ bool ModComm::StartMulWrite(qint32 total) {
             return;
         }
         opened = true;
-        m_state.BlockAddr = kCursorStart;
-        m_window.setMulWriteStatus(m_window.language() == Language::Chinese ? kWritingChinese
-                                                                            : kWritingEnglish);
-        m_state.WriteStep = Step::Handshake;
-        SendProgram();
+        m_window.setMulWriteStatus(pick(m_window.language(), kWritingEnglish, kWritingChinese));
+        perform(steps::Start(m_state, OpKind::MulWrite));
     });
     return opened;
 }
@@ -198,7 +246,8 @@ bool ModComm::OpenCommPort() {
     m_record.portNumber = number;
     m_record.device = m_port.device();
     if (!opened) {
-        m_messages.inform(kCannotOpen, platform::MessageIcon::Critical,
+        m_messages.inform(QStringLiteral("Cannot Open Communication Port."),
+                          platform::MessageIcon::Critical,
                           ExplainOpenFailure(m_port.lastOpenFailure(), number, m_clock.now(),
                                              m_window.language()));
         return false;
@@ -216,12 +265,14 @@ void ModComm::CloseCommPort() {
     }
 }
 
-// ---- Transmit sequence and request senders ----
+// ---- Sending ----
 
+// The transmit sequence: empty both buffers, set the receive threshold to echo plus
+// answer, send, start the time-out.
 void ModComm::transmit(const QByteArray& request, int answerLength, bool again) {
-    // Bytes waiting in the port came back for the request before, after the answer it
-    // was given: they go into the record, and while that answer is still in doubt they
-    // are evidence against it, so the request before is sent again instead.
+    // Bytes waiting in the port came back for the request before, after its answer:
+    // they go into the record, and while that answer is still in doubt they are
+    // evidence against it, so the request before is sent again instead.
     const QByteArray late = m_port.isOpen() ? m_port.takeInput() : QByteArray();
     if (!late.isEmpty()) {
         noteArrival(late);
@@ -236,106 +287,71 @@ void ModComm::transmit(const QByteArray& request, int answerLength, bool again) 
     m_port.clearBuffers();
     m_port.setReceiveThreshold(m_state.EchoLen + answerLength);
     const bool sent = m_port.send(request);
-    if (!sent) {
-        // Not sent is not sent: the handler in hand ends the operation.
-        m_lineLost = true;
-        m_record.portLost = true;
-    } else if (frames::IsDataFrame(request)) {
-        ++m_record.blockWritesSent;
-    }
-    m_record.exchanges.push_back({request, recordTime(), sent, {}});
-    if (m_record.exchanges.size() > LineRecord::kKeptExchanges) {
-        m_record.exchanges.pop_front();
-    }
+    m_lineLost = m_lineLost || !sent; // not sent is not sent: the handler ends the operation
+    m_record.noteSent(request, recordTime(), sent);
     m_waitTimer.setEnabled(true);
 }
 
-void ModComm::SendProgram() {
-    transmit(frames::HandshakeRequest(), frames::kHandshakeAnswerLength);
-}
-
-void ModComm::SendReadAt(qint32 address, qint32 length) {
-    transmit(frames::ReadRequest(address, length), length + 6);
-}
-
-void ModComm::SendReadNext() {
-    m_state.BlockAddr = static_cast<qint16>(m_state.BlockAddr + frames::kBlockLength);
-    if (m_state.BlockAddr > kLastBlock) {
-        FinishReadBlocks();
-        return;
-    }
-    SendReadAt(m_state.BlockAddr, frames::kBlockLength);
-}
-
-void ModComm::SendWriteNext() {
-    m_state.BlockAddr = static_cast<qint16>(m_state.BlockAddr + frames::kBlockLength);
-    if (m_state.BlockAddr > kLastBlock) {
-        FinishWriteBlocks();
-        return;
-    }
-    // The writable blocks: 0x3B00, 0x3B10, 0x3B60..0x3B90 and 0x3BF0.
-    if (m_state.BlockAddr == 0x3B20) {
-        m_state.BlockAddr = 0x3B60;
-    } else if (m_state.BlockAddr > 0x3B90) {
-        m_state.BlockAddr = static_cast<qint16>(kLastBlock);
-    }
-    const QByteArray data = m_data.image().bytes(m_state.BlockAddr, frames::kBlockLength);
-    transmit(frames::DataFrame(m_state.BlockAddr, data), frames::kSingleAnswerLength);
-}
-
-void ModComm::SendEnd() {
-    transmit(frames::EndRequest(), frames::kSingleAnswerLength);
-}
-
-void ModComm::FinishReadBlocks() {
-    m_state.ReadStep = Step::EndAfterBlocks;
-    SendEnd();
-}
-
-void ModComm::FinishWriteBlocks() {
-    m_state.WriteStep = Step::EndAfterBlocks;
-    SendEnd();
-}
-
-// ---- Storing ----
-
-void ModComm::StoreReadReply(const QByteArray& frame) {
-    const qint32 address = frames::AddressOf(frame);
-    if (address < kFirstBlock || address > kLastBlock) {
-        return;
-    }
-    m_data.image().setBytes(address, frame.mid(4, frames::kBlockLength));
-}
-
-void ModComm::StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count) {
-    const qint32 offset = address - kFirstBlock;
-    if (offset >= 0 && offset <= 240) {
-        const qint32 n = std::clamp<qint32>(count, 0, frames::kBlockLength);
-        m_data.image().setBytes(address, frame.mid(4, n));
-    }
-    if (address == kFirstBlock) {
+// What the step tables ask for.
+void ModComm::perform(const Action& action) {
+    if (action.takeBand) {
         m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
+    }
+    if (action.takeFields) {
+        m_window.GetDataByShow();
+        m_data.BuildWriteImage();
+    }
+    if (action.newRadio && m_record.waitingForNextRadio) {
+        m_record.startRadio();
+        m_record.waitingForNextRadio = false;
+        m_record.radioAnswered = true;
+    }
+    const Request& r = action.request;
+    switch (action.kind) {
+    case Action::Kind::Send:
+        switch (r.kind) {
+        case Request::Kind::Handshake:
+            transmit(frames::HandshakeRequest(), frames::kHandshakeAnswerLength);
+            break;
+        case Request::Kind::Read:
+            transmit(frames::ReadRequest(r.address, layout::kBlockSize), frames::kFrameLength);
+            break;
+        case Request::Kind::BlockWrite:
+            transmit(
+                frames::DataFrame(r.address, m_data.image().bytes(r.address, layout::kBlockSize)),
+                frames::kSingleAnswerLength);
+            break;
+        case Request::Kind::End:
+            transmit(frames::EndRequest(), frames::kSingleAnswerLength);
+            break;
+        }
+        break;
+    case Action::Kind::SendAgain:
+        waitForQuietThenSendAgain();
+        break;
+    case Action::Kind::ReadDone:
+        ReadDone();
+        break;
+    case Action::Kind::WriteDone:
+        WriteDone();
+        break;
+    case Action::Kind::ModelError:
+        ModelError();
+        break;
+    case Action::Kind::CommunicationError:
+        CommunicationError();
+        break;
+    case Action::Kind::WaitForNextRadio:
+        waitForNextRadio(
+            QStringLiteral("The radio just written is still connected. Waitting next..."),
+            QStringLiteral("刚写好的机器仍在连接，请换下一台机器..."));
+        break;
+    case Action::Kind::None:
+        break;
     }
 }
 
 // ---- Receiving ----
-
-void ModComm::MSComm1_OnComm() {
-    if (m_stepRunning) {
-        // Inside a step's message box or band question. The bytes stay in the port's
-        // buffer; the step either sends its next request, which takes them first, or
-        // ends the operation and closes the port.
-        return;
-    }
-    if (!m_port.isOpen()) {
-        return;
-    }
-    const QByteArray chunk = m_port.takeInput();
-    if (chunk.isEmpty()) {
-        return;
-    }
-    runHandler([&] { (void)receive(chunk); });
-}
 
 bool ModComm::receive(const QByteArray& chunk, bool atTimeOut) {
     const Reply reply = m_matcher.add(chunk);
@@ -357,8 +373,7 @@ bool ModComm::receive(const QByteArray& chunk, bool atTimeOut) {
         return true;
     }
     if (m_quiet == Quiet::BeforeTaking) {
-        // A byte behind an answer awaiting its quiet check: the answer is not trusted.
-        m_quiet = Quiet::None;
+        m_quiet = Quiet::None; // a byte behind an answer awaiting its quiet check
         m_quietTimer.setEnabled(false);
         notTrusted();
         return true;
@@ -371,25 +386,23 @@ bool ModComm::receive(const QByteArray& chunk, bool atTimeOut) {
 void ModComm::act(Reply reply) {
     switch (reply) {
     case Reply::None:
-        // No answer yet: the echo or the answer is still on its way, or what came is
-        // not an answer to this request. Look again at every byte that follows; the
-        // outstanding request's time-out decides.
+        // No answer yet: look again at every byte that follows; the time-out decides.
         m_port.setReceiveThreshold(1);
         break;
     case Reply::Untrusted:
         notTrusted();
         break;
     case Reply::Reject:
-        m_record.radioAnswered = m_record.radioAnswered || !m_record.waitingForNextRadio;
-        CommStep(false);
+        reject();
         break;
     case Reply::Handshake:
     case Reply::Ack:
     case Reply::Read:
-        if (endsOrAsksTheWindow()) {
-            // Nothing after this answer undoes what it leads to (an ending, the
-            // window's fields): take it once a few characters' time has passed
-            // without another byte.
+        // An answer that leads to an ending (the end request's) or to the window's
+        // fields (the last read before writing) cannot be taken back: it is taken once a
+        // few characters' time has passed without another byte.
+        if (m_matcher.request() == frames::EndRequest() ||
+            (m_state.opKind != OpKind::Read && m_state.WriteStep == Step::WriteTailRead)) {
             m_waitTimer.setEnabled(false);
             m_port.setReceiveThreshold(1);
             m_quiet = Quiet::BeforeTaking;
@@ -402,41 +415,10 @@ void ModComm::act(Reply reply) {
     }
 }
 
-// True when the answer in hand leads to an ending or to the window's fields.
-bool ModComm::endsOrAsksTheWindow() const {
-    if (m_matcher.request() == frames::EndRequest()) {
-        return true;
-    }
-    return (m_state.opKind == OpKind::Write || m_state.opKind == OpKind::MulWrite) &&
-           m_state.WriteStep == Step::WriteTailRead;
-}
-
-void ModComm::QuietTimer_Timer() {
-    if (m_stepRunning) {
-        return;
-    }
-    runHandler([this] {
-        if (m_quiet == Quiet::BeforeSendingAgain &&
-            ++m_quietTicks < kQuietTicksBeforeSendingAgain) {
-            return;
-        }
-        m_quietTimer.setEnabled(false);
-        const Quiet quiet = std::exchange(m_quiet, Quiet::None);
-        m_undo.reset(); // what came back for this request stands: the answer before too
-        if (quiet == Quiet::BeforeTaking) {
-            accept(m_matcher.judge());
-        } else if (quiet == Quiet::BeforeSendingAgain) {
-            const QByteArray request = m_matcher.request();
-            transmit(request, m_matcher.answerLength(), true);
-        }
-    });
-}
-
 // A good answer: note it, store what it carries, and make the step.
 void ModComm::accept(Reply reply) {
-    if (!m_record.waitingForNextRadio) {
-        m_record.radioAnswered = true;
-    }
+    m_waitTimer.setEnabled(false);
+    m_record.radioAnswered = m_record.radioAnswered || !m_record.waitingForNextRadio;
     if (reply == Reply::Ack) {
         if (frames::IsDataFrame(m_matcher.request())) {
             ++m_record.blocksAccepted;
@@ -445,35 +427,46 @@ void ModComm::accept(Reply reply) {
         }
     }
     if (reply == Reply::Read) {
-        const QByteArray frame = m_matcher.frame();
-        if (m_state.opKind == OpKind::Write && m_state.LastGoodStep == Step::Handshake) {
-            StoreBlockAt(frame, kFirstBlock, frames::kBlockLength);
+        if (steps::StoresAtFirstBlock(m_state)) {
+            StoreBlockAt(m_matcher.frame(), kFirstBlock, layout::kBlockSize);
         } else {
-            StoreReadReply(frame);
+            StoreReadReply(m_matcher.frame());
         }
     }
-    CommStep(true);
+    perform(steps::Next(m_state, {m_data.IsExpectedModel(), isTheRadioJustWritten()}));
     if (m_suspect) {
         rollBack();
     }
 }
 
+// The radio refused the request in hand: it is sent again; a radio that keeps refusing
+// ends the operation as a missing answer does.
+void ModComm::reject() {
+    m_waitTimer.setEnabled(false);
+    m_record.radioAnswered = m_record.radioAnswered || !m_record.waitingForNextRadio;
+    if (m_tries >= kMaxTries) {
+        m_record.refusedTooOften = true;
+        CommunicationError();
+        return;
+    }
+    perform(steps::Rejected(m_state));
+}
+
 // What an answer changes, so that it can be taken back while it is in doubt.
 ModComm::Undo ModComm::snapshot() const {
-    Undo u;
-    u.state = m_state;
-    u.image = m_data.image().bytes(kFirstBlock, layout::kImageSize);
-    u.band = m_data.settings().BandIndex;
-    u.record = m_record;
+    Undo u{m_state,
+           m_data.image().bytes(kFirstBlock, layout::kImageSize),
+           m_data.settings().BandIndex,
+           m_record,
+           m_matcher.request(),
+           m_matcher.answerLength(),
+           m_tries};
     u.record.exchanges.clear();
-    u.request = m_matcher.request();
-    u.answerLength = m_matcher.answerLength();
-    u.tries = m_tries;
     return u;
 }
 
-// Bytes came back behind an answer after the step it led to: the answer is taken back
-// and its request sent again, as for a rejection.
+// Evidence came back against the answer in doubt, after the step it led to: the
+// answer is taken back and its request sent again, as for a rejection.
 void ModComm::rollBack() {
     Undo u = std::move(*m_undo);
     m_undo.reset();
@@ -489,9 +482,9 @@ void ModComm::rollBack() {
     sendAgain();
 }
 
-// The answer to the request in hand could not be trusted: sent again, as a rejected
-// request is, within the same bound; or, while the answer before is still in doubt, it
-// may have been the late answer to the request before, which is sent again instead.
+// The answer in hand could not be trusted: sent again, as a rejected request is, within
+// the same bound; or, while the answer before is still in doubt, it may have been the
+// late answer to the request before, which is sent again instead.
 void ModComm::notTrusted() {
     m_record.answerNotUnderstood = true;
     if (m_undo) {
@@ -521,142 +514,21 @@ void ModComm::waitForQuietThenSendAgain() {
     m_waitTimer.setEnabled(true);
 }
 
-// ---- The step machine ----
+// ---- Storing ----
 
-void ModComm::CommStep(bool good) {
-    m_waitTimer.setEnabled(false);
-    Step* stepVar = nullptr;
-    switch (m_state.opKind) {
-    case OpKind::Read:
-        stepVar = &m_state.ReadStep;
-        break;
-    case OpKind::Write:
-    case OpKind::MulWrite:
-        stepVar = &m_state.WriteStep;
-        break;
-    case OpKind::Idle:
-        return;
-    }
-
-    if (!good) {
-        // The radio refused the request last sent (a block write or the end request):
-        // send that same request again, so no rejected block is skipped. The step
-        // stays the one awaiting its answer. A radio that keeps refusing ends the
-        // operation as a missing answer does.
-        if (m_tries >= kMaxTries) {
-            m_record.refusedTooOften = true;
-            CommunicationError();
-            return;
-        }
-        waitForQuietThenSendAgain();
-        return;
-    }
-
-    m_state.LastGoodStep = *stepVar;
-    const Step s = *stepVar;
-    switch (m_state.opKind) {
-    case OpKind::Read:
-        readStep(s);
-        break;
-    case OpKind::Write:
-        writeStep(s);
-        break;
-    case OpKind::MulWrite:
-        mulWriteStep(s);
-        break;
-    case OpKind::Idle:
-        break;
+void ModComm::StoreReadReply(const QByteArray& frame) {
+    const qint32 address = frames::AddressOf(frame);
+    if (address >= kFirstBlock && address <= kLastBlock) {
+        m_data.image().setBytes(address, frame.mid(4, layout::kBlockSize));
     }
 }
 
-void ModComm::readStep(Step s) {
-    auto& rs = m_state.ReadStep;
-    switch (s) {
-    case Step::Handshake:
-        rs = Step::ReadModelBlock;
-        SendReadNext();
-        break;
-    case Step::ReadModelBlock:
-        if (m_data.IsExpectedModel()) {
-            rs = Step::ReadBlock;
-            SendReadNext();
-        } else {
-            rs = Step::EndAfterModelError;
-            SendEnd();
-        }
-        break;
-    case Step::ReadBlock:
-        rs = Step::ReadBlock;
-        SendReadNext();
-        break;
-    case Step::EndAfterModelError:
-        ModelError();
-        break;
-    default:
-        ReadDone();
-        break;
+void ModComm::StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count) {
+    if (address >= kFirstBlock && address <= kLastBlock) {
+        m_data.image().setBytes(address, frame.mid(4, std::clamp(count, 0, layout::kBlockSize)));
     }
-}
-
-// On the answer that carries the model word: go on with the read of `address`
-// (step `next`), or end the exchange without writing anything.
-void ModComm::modelCheckedThen(Step& stepVar, Step next, qint32 address) {
-    if (m_data.IsExpectedModel()) {
-        stepVar = next;
-        SendReadAt(address, frames::kBlockLength);
-    } else {
-        stepVar = Step::EndAfterModelError;
-        SendEnd();
-    }
-}
-
-// Every block a write sends back has been read from this radio: take the window's
-// fields, build the image and send the first block.
-void ModComm::startWriting(Step& stepVar) {
-    stepVar = Step::WriteBlock;
-    m_window.GetDataByShow();
-    m_data.BuildWriteImage();
-    SendWriteNext();
-}
-
-// The rows a write and a multi-write share: from the last read before writing on.
-void ModComm::writingStep(Step s) {
-    auto& ws = m_state.WriteStep;
-    switch (s) {
-    case Step::WriteTailRead:
-        startWriting(ws);
-        break;
-    case Step::WriteBlock:
-        ws = Step::WriteBlock;
-        SendWriteNext();
-        break;
-    case Step::EndAfterModelError:
-        ModelError();
-        break;
-    default:
-        WriteDone();
-        break;
-    }
-}
-
-void ModComm::writeStep(Step s) {
-    auto& ws = m_state.WriteStep;
-    switch (s) {
-    case Step::Handshake:
-        ws = Step::WriteFirstRead;
-        SendReadAt(kFirstBlock, frames::kBlockLength);
-        break;
-    case Step::WriteFirstRead:
-        ws = Step::WriteModelRead;
+    if (address == kFirstBlock) {
         m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
-        SendReadAt(kSecondBlock, frames::kBlockLength);
-        break;
-    case Step::WriteModelRead:
-        modelCheckedThen(ws, Step::WriteTailRead, kLastBlock);
-        break;
-    default:
-        writingStep(s);
-        break;
     }
 }
 
@@ -667,89 +539,12 @@ bool ModComm::isTheRadioJustWritten() const {
         return false;
     }
     for (const qint32 block : {kFirstBlock, kSecondBlock, kLastBlock}) {
-        const int offset = layout::offsetOf(block);
-        if (m_data.image().bytes(block, frames::kBlockLength) !=
-            m_lastWritten.mid(offset, frames::kBlockLength)) {
+        if (m_data.image().bytes(block, layout::kBlockSize) !=
+            m_lastWritten.mid(layout::offsetOf(block), layout::kBlockSize)) {
             return false;
         }
     }
     return true;
-}
-
-void ModComm::mulWriteStep(Step s) {
-    auto& ws = m_state.WriteStep;
-    switch (s) {
-    case Step::Handshake:
-        if (m_state.MulWriteNo < 2 || m_state.WaitNextCount >= 2) {
-            // The first radio, or a radio that answered after two silent time-outs.
-            if (m_record.waitingForNextRadio) {
-                m_record.startRadio();
-                m_record.waitingForNextRadio = false;
-                m_record.radioAnswered = true;
-            }
-            ws = Step::WriteModelRead;
-            SendReadAt(kFirstBlock, frames::kBlockLength);
-        } else {
-            // The radio just written is still connected: keep polling.
-            m_state.WaitNextCount = 0;
-            SendProgram();
-        }
-        break;
-    case Step::WriteModelRead:
-        modelCheckedThen(ws, Step::MulWriteSecondRead, kSecondBlock);
-        break;
-    case Step::MulWriteSecondRead:
-        ws = Step::WriteTailRead;
-        SendReadAt(kLastBlock, frames::kBlockLength);
-        break;
-    case Step::WriteTailRead:
-        if (m_state.MulWriteNo > 1 && isTheRadioJustWritten()) {
-            // Some of its answers to the poll were lost, and it passed for a new radio:
-            // it is not written again, and the wait for the next one goes on.
-            waitForNextRadio(kStillLastEnglish, kStillLastChinese);
-            break;
-        }
-        writingStep(s);
-        break;
-    default:
-        writingStep(s);
-        break;
-    }
-}
-
-void ModComm::WaitTimer_Timer() {
-    if (m_stepRunning) {
-        // A tick delivered inside a step's nested event loop is stale: the step
-        // switched the time-out off and restarts it with its next request.
-        return;
-    }
-    runHandler([this] {
-        m_waitTimer.setEnabled(false);
-        if (std::exchange(m_quiet, Quiet::None) == Quiet::BeforeSendingAgain) {
-            // The line never went quiet enough to send the request again.
-            CommunicationError();
-            return;
-        }
-        // What came back below the receive threshold raised no receive event: judge it
-        // now. A whole answer that was only waiting for its notification counts.
-        const QByteArray waiting = m_port.isOpen() ? m_port.takeInput() : QByteArray();
-        if (!waiting.isEmpty() && receive(waiting, true)) {
-            return;
-        }
-        // Bytes behind the echo that were no answer: the radio answered, but not so
-        // that the answer could be understood.
-        m_record.answerNotUnderstood = m_record.answerNotUnderstood || m_matcher.garbled();
-        if (m_state.opKind == OpKind::MulWrite && m_state.MulWriteNo > 1 &&
-            m_state.WriteStep == Step::Handshake) {
-            ++m_state.WaitNextCount;
-            if (m_state.WaitNextCount <= kMaxWaitNextCount) {
-                m_state.WriteStep = Step::Handshake;
-                SendProgram();
-                return;
-            }
-        }
-        CommunicationError();
-    });
 }
 
 // ---- The record of the line ----
@@ -766,46 +561,32 @@ qint64 ModComm::recordTime() const {
 }
 
 void ModComm::noteArrival(const QByteArray& chunk, bool atTimeOut) {
-    m_record.anyBytes = true;
-    m_record.echoSeen = m_record.echoSeen || m_matcher.echoAt() >= 0;
-    if (m_record.exchanges.empty()) {
-        return;
-    }
-    LineRecord::Exchange& exchange = m_record.exchanges.back();
-    const qsizetype room = LineRecord::kKeptBytesPerExchange - exchange.keptBytes;
-    if (room > 0) {
-        exchange.arrivals.push_back({recordTime(), chunk.left(room), atTimeOut});
-        exchange.keptBytes += exchange.arrivals.back().bytes.size();
-    }
+    m_record.noteArrival(chunk, recordTime(), atTimeOut, m_matcher.echoAt() >= 0);
 }
 
 // ---- Endings ----
 
-void ModComm::inform(const QString& text) {
-    m_messages.inform(text, platform::MessageIcon::None);
-}
-
 void ModComm::ReadDone() {
     m_state.opKind = OpKind::Idle;
     m_waitTimer.setEnabled(false);
-    m_state.BlockAddr = kCursorStart;
+    m_state.BlockAddr = steps::kCursorStart;
     CloseCommPort();
     m_data.ParseImage();
     m_window.ShowByData();
-    inform(kReadComplete);
+    m_messages.inform(QStringLiteral("Read Complete!"), platform::MessageIcon::None);
 }
 
 void ModComm::WriteDone() {
     const OpKind kind = m_state.opKind;
     m_state.opKind = OpKind::Idle;
-    m_state.BlockAddr = kCursorStart;
+    m_state.BlockAddr = steps::kCursorStart;
     if (kind != OpKind::MulWrite) {
         CloseCommPort();
     }
     m_data.NextSerialNumber();
     m_window.ShowByData();
     if (kind != OpKind::MulWrite) {
-        inform(kWriteComplete);
+        m_messages.inform(QStringLiteral("Write Complete!"), platform::MessageIcon::None);
         return;
     }
     m_state.opKind = OpKind::MulWrite;
@@ -817,11 +598,11 @@ void ModComm::WriteDone() {
         CloseCommPort();
         (void)m_window.ShowStartMulWrite();
         m_state.opKind = OpKind::Idle;
-        inform(kMulWriteComplete);
+        m_messages.inform(QStringLiteral("MulWrite Complete!"), platform::MessageIcon::None);
         return;
     }
     m_record.radioNumber = m_state.MulWriteNo;
-    waitForNextRadio(kWaitNextEnglish, kWaitNextChinese);
+    waitForNextRadio(QStringLiteral("Waitting next..."), QStringLiteral("请换下一台机器..."));
 }
 
 // Polls for the next radio of a multi-write, with `english` or `chinese` on the status line.
@@ -830,15 +611,15 @@ void ModComm::waitForNextRadio(const QString& english, const QString& chinese) {
     m_state.WaitNextCount = 0;
     m_record.startRadio();
     m_record.waitingForNextRadio = true;
-    SendProgram();
-    m_window.setMulWriteStatus(m_window.language() == Language::Chinese ? chinese : english);
+    perform(steps::Start(m_state, OpKind::MulWrite));
+    m_window.setMulWriteStatus(pick(m_window.language(), english, chinese));
 }
 
 void ModComm::ModelError() {
     CloseCommPort();
     const Language language = m_window.language();
     m_messages.inform(
-        language == Language::English ? kModelErrorEnglish : kModelErrorChinese,
+        pick(language, QStringLiteral("Model Type Error!"), QStringLiteral("机型错误!")),
         platform::MessageIcon::None,
         ExplainModelError(m_record, m_data.image().bytes(kFirstBlock, layout::kModelWord.length),
                           language));

@@ -110,18 +110,8 @@ struct LinkBench {
                   std::chrono::microseconds limit = std::chrono::seconds(60)) {
         return clock.runUntil(done, limit);
     }
-    /// The multi-write button, as the window handles it; true when a run started.
-    bool startMulWrite(qint32 total) {
-        if (window.ShowStartMulWrite()) {
-            comm.StopMulWrite();
-            return false;
-        }
-        if (!comm.StartMulWrite(total)) {
-            (void)window.ShowStartMulWrite();
-            return false;
-        }
-        return true;
-    }
+    /// The multi-write button; true when a run started.
+    bool startMulWrite(qint32 total) { return comm.MulWriteButton(total); }
     /// Read or Write button; the multi-write button with `total` radios for MulWrite.
     void start(OpKind kind, qint32 total = 2) {
         if (kind == OpKind::Read) {

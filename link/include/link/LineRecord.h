@@ -32,6 +32,7 @@ struct LineRecord {
     /// Requests kept for the details, and what is kept of what came back for each.
     static constexpr std::size_t kKeptExchanges = 12;
     static constexpr qsizetype kKeptBytesPerExchange = 256;
+    static constexpr qsizetype kBlockWriteLength = 22;
 
     OpKind kind{};
     int portNumber = 0;
@@ -56,6 +57,32 @@ struct LineRecord {
 
     std::deque<Exchange> exchanges;
 
+    /// A request was sent at `atMs` (or refused by the port: not `sent`).
+    void noteSent(const QByteArray& request, qint64 atMs, bool sent) {
+        if (sent && request.size() == kBlockWriteLength && request.at(0) == 'W') {
+            ++blockWritesSent;
+        }
+        portLost = portLost || !sent;
+        exchanges.push_back({request, atMs, sent, {}, 0});
+        if (exchanges.size() > kKeptExchanges) {
+            exchanges.pop_front();
+        }
+    }
+    /// Bytes came back at `atMs` for the request last sent; `echoSeen` when its echo
+    /// has come back whole.
+    void noteArrival(const QByteArray& bytes, qint64 atMs, bool atTimeOut, bool echoSeenNow) {
+        anyBytes = true;
+        echoSeen = echoSeen || echoSeenNow;
+        if (exchanges.empty()) {
+            return;
+        }
+        Exchange& exchange = exchanges.back();
+        const qsizetype room = kKeptBytesPerExchange - exchange.keptBytes;
+        if (room > 0) {
+            exchange.arrivals.push_back({atMs, bytes.left(room), atTimeOut});
+            exchange.keptBytes += exchange.arrivals.back().bytes.size();
+        }
+    }
     /// Forgets what the radio in hand did (a multi-write's next radio).
     void startRadio() {
         anyBytes = echoSeen = radioAnswered = endAcknowledged = refusedTooOften = false;

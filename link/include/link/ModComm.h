@@ -3,6 +3,7 @@
 #include "link/LineRecord.h"
 #include "link/LinkTypes.h"
 #include "link/ReplyMatcher.h"
+#include "link/Steps.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,35 +41,20 @@ public:
     [[nodiscard]] virtual Language language() const = 0;
 };
 
-/// The link's state, kept by the link and read (and, by the window's start commands,
-/// written) directly, as the operation state of the program.
-struct LinkState {
-    OpKind opKind = OpKind::Idle;
-    Step ReadStep = Step::None;
-    Step WriteStep = Step::None;
-    Step LastGoodStep = Step::None;
-    qint16 BlockAddr = 0x3AF0;
-    qint32 WaitNextCount = 0;
-    qint32 EchoLen = 0;
-    qint32 MulWriteNo = 0;
-    qint32 MulWriteTotal = 0;
-};
-
-/// The programming link: the serial line, the frames and their checksum, the step
-/// machine of read, write and multi-write, and their endings. It does no I/O of its
-/// own: bytes arrive through MSComm1_OnComm(), the time-out through WaitTimer_Timer(),
-/// and requests leave through the SerialPort it is given.
-///
-/// The constructor installs the port's receive handler and the timer's tick handler;
-/// the destructor removes them.
+/// The programming link's shell: it owns the port's receive and loss handlers and the
+/// two timers' ticks (installed by the constructor, removed by the destructor), runs one
+/// handler at a time even across message boxes, sends what the steps ask, runs the
+/// endings and keeps the record of the line. What came back is judged by the
+/// ReplyMatcher, and the next request chosen by the step tables (Steps.h); the link
+/// does no I/O of its own: bytes arrive from the SerialPort it is given, and the
+/// time-outs are the Timers it is given.
 class ModComm {
 public:
-    /// How many times in all one request is sent while the radio keeps rejecting it.
+    /// How many times in all one request is sent while its answer is rejected or cannot
+    /// be trusted.
     static constexpr int kMaxTries = 3;
     /// Quiet checks in a row without a byte before a request is sent again (50 ms).
     static constexpr int kQuietTicksBeforeSendingAgain = 10;
-    /// Time-outs counted while a multi-write waits for its next radio before it gives up.
-    static constexpr qint32 kMaxWaitNextCount = 28800;
 
     /// `waitTimer` ticks every kAnswerTimeout, `quietTimer` every kAnswerQuiet;
     /// `comPort` gives the number of the chosen port each time the port is opened;
@@ -85,54 +71,20 @@ public:
     /// What the line showed during the operation in hand, or the last one.
     [[nodiscard]] const LineRecord& record() const { return m_record; }
 
-    /// Read and Write buttons: stop the time-out, set the kind and step, open the port,
-    /// send the handshake. Ignored while a step runs (inside its message box).
+    /// Read and Write buttons: a fresh start whatever runs (the port is opened anew),
+    /// then the handshake. Ignored while a step runs (inside its message box).
     void StartRead();
     void StartWrite();
-    /// The link's part of starting a multi-write run of `total` radios (the window
-    /// has already switched to multi-write mode). False when the port could not be
-    /// opened; OpKind is then still MulWrite and the caller takes the window back.
-    /// The window calls it only while no step runs.
-    [[nodiscard]] bool StartMulWrite(qint32 total);
-    /// The operator stopped a run (the window has set OpKind to Idle): switches the
-    /// time-out off and closes the port, so nothing more is sent or awaited.
-    void StopMulWrite();
+    /// The multi-write button: stops the run under way (the window back in normal mode,
+    /// the port closed), or switches the window to multi-write mode and starts a run of
+    /// `total` radios. True when a run started; a port that does not open takes the
+    /// window back to normal mode. Ignored while a step runs.
+    bool MulWriteButton(qint32 total);
     /// The window closes: the port closes and nothing more is sent, awaited or shown.
     void Abandon();
     /// True while a step or an ending runs, that is inside its message box or band
     /// question; no other step, ending or start may run then.
     [[nodiscard]] bool StepRunning() const { return m_stepRunning; }
-
-    [[nodiscard]] bool OpenCommPort();
-    void CloseCommPort();
-
-    /// The receive event of the serial port: takes the waiting bytes and makes at most one step.
-    void MSComm1_OnComm();
-    /// The answer time-out.
-    void WaitTimer_Timer();
-    /// The end of the quiet check behind an answer that leads to an ending or to the
-    /// window's fields: nothing followed it, so it is taken.
-    void QuietTimer_Timer();
-    /// The serial port was lost (device removed, read or write failed): the operation
-    /// in hand ends at once with the communication-error ending.
-    void PortLost();
-
-    /// Request senders; each ends with the transmit sequence (empty both buffers, set
-    /// the receive threshold to echo plus answer, send, start the time-out).
-    void SendProgram();
-    void SendReadAt(qint32 address, qint32 length);
-    void SendReadNext();
-    void SendWriteNext();
-    void SendEnd();
-    void FinishReadBlocks();
-    void FinishWriteBlocks();
-
-    /// Stores a read answer's data frame at the address it names (0x3B00..0x3BF0,
-    /// else nothing).
-    void StoreReadReply(const QByteArray& frame);
-    /// Stores `count` data bytes of a read answer's data frame at `address`; at
-    /// 0x3B00 the band is then taken from the image.
-    void StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count);
 
 private:
     /// What taking an answer changed, kept while the answer is in doubt.
@@ -145,36 +97,43 @@ private:
         int answerLength = 0;
         int tries = 0;
     };
+    /// What the quiet timer runs for.
+    enum class Quiet { None, BeforeTaking, BeforeSendingAgain };
+
+    // Handlers of the port and the timers.
+    void MSComm1_OnComm();
+    void WaitTimer_Timer();
+    void QuietTimer_Timer();
+    void PortLost();
+    template <typename Body> void runHandler(Body body);
+
+    void startOperation(OpKind kind);
+    [[nodiscard]] bool StartMulWrite(qint32 total);
+    void StopMulWrite();
+    void stopWaiting();
+    [[nodiscard]] bool OpenCommPort();
+    void CloseCommPort();
 
     void transmit(const QByteArray& request, int answerLength, bool again = false);
-    /// Takes bytes that came back; true when they led to something (a step, a request
-    /// sent again, an ending), false when no answer is recognised yet.
-    bool receive(const QByteArray& chunk, bool atTimeOut = false);
+    void perform(const steps::Action& action);
+    [[nodiscard]] bool receive(const QByteArray& chunk, bool atTimeOut = false);
     void act(Reply reply);
-    [[nodiscard]] bool endsOrAsksTheWindow() const;
     void accept(Reply reply);
+    void reject();
     [[nodiscard]] Undo snapshot() const;
     void rollBack();
     void notTrusted();
     void sendAgain();
     void waitForQuietThenSendAgain();
-    void stopWaiting();
-    template <typename Body> void runHandler(Body body);
-    void CommStep(bool good);
-    void startOperation(OpKind kind, Step& stepVar);
-    void readStep(Step s);
-    void writeStep(Step s);
-    void writingStep(Step s);
-    void mulWriteStep(Step s);
-    void modelCheckedThen(Step& stepVar, Step next, qint32 address);
-    void startWriting(Step& stepVar);
+    void StoreReadReply(const QByteArray& frame);
+    void StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count);
     [[nodiscard]] bool isTheRadioJustWritten() const;
     void waitForNextRadio(const QString& english, const QString& chinese);
+
     void ReadDone();
     void WriteDone();
     void ModelError();
     void CommunicationError();
-    void inform(const QString& text);
     void beginRecord(OpKind kind);
     [[nodiscard]] qint64 recordTime() const;
     void noteArrival(const QByteArray& chunk, bool atTimeOut = false);
@@ -195,14 +154,11 @@ private:
     // what has come back since it was sent.
     ReplyMatcher m_matcher;
     int m_tries = 0;
-    // The answer last taken, until the next request's echo comes back with nothing
-    // ahead of it; bytes found ahead of that echo take it back.
+    // The answer last taken, until the next request's own answer is taken; evidence
+    // against it takes it back.
     std::optional<Undo> m_undo;
     // A request found bytes waiting while the answer before was in doubt.
     bool m_suspect = false;
-    // What the quiet timer is running for: an answer that leads to an ending or the
-    // window's fields awaits its quiet check, or a request waits to be sent again.
-    enum class Quiet { None, BeforeTaking, BeforeSendingAgain };
     Quiet m_quiet = Quiet::None;
     int m_quietTicks = 0;
     // The image last written in a multi-write run: the radio it went to is not written twice.
