@@ -1,0 +1,151 @@
+// The step tables of Read, Write and multi-write, row by row: the link state and what
+// the shell knows in, the next request (in bytes, as the radio sees it) or ending out.
+
+#include "link/Steps.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+
+#include <vector>
+
+namespace tavrik::steps {
+namespace {
+
+// The request as the radio sees its first bytes; an ending by its name.
+QByteArray seen(const Action& a) {
+    switch (a.kind) {
+    case Action::Kind::Send:
+    case Action::Kind::WaitForNextRadio: {
+        const QByteArray head = QByteArray(1, char(a.request.address >> 8)) +
+                                char(a.request.address & 0xFF) + char(0x10);
+        switch (a.request.kind) {
+        case Request::Kind::Handshake:
+            return QByteArray::fromHex("50524F4752414D") +
+                   (a.kind == Action::Kind::WaitForNextRadio ? " (still the radio written)" : "");
+        case Request::Kind::Read:
+            return QByteArray(1, 'R') + head;
+        case Request::Kind::BlockWrite:
+            return QByteArray(1, 'W') + head;
+        case Request::Kind::End:
+            return QByteArray::fromHex("454E44");
+        }
+        break;
+    }
+    case Action::Kind::SendAgain:
+        return "again";
+    case Action::Kind::ReadDone:
+        return "ReadDone";
+    case Action::Kind::WriteDone:
+        return "WriteDone";
+    case Action::Kind::ModelError:
+        return "ModelError";
+    case Action::Kind::CommunicationError:
+        return "CommunicationError";
+    case Action::Kind::None:
+        break;
+    }
+    return "none";
+}
+
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
+
+TEST(Steps, EachRowOfTheTablesSendsItsRequestAndSetsItsStep) {
+    struct Case {
+        OpKind kind;
+        Step step;       // the step whose answer came
+        int cursor;      // BlockAddr
+        bool model;      // the model word is right
+        int radio;       // MulWriteNo
+        int waits;       // WaitNextCount
+        bool sameRadio;  // the blocks read are those just written
+        QByteArray next; // the request or ending
+        Step after;      // the step now awaited
+    };
+    const std::vector<Case> cases = {
+        // Read
+        {OpKind::Read, Step::Handshake, 0x3AF0, true, 0, 0, false, hex("523B0010"), Step(3)},
+        {OpKind::Read, Step(3), 0x3B00, true, 0, 0, false, hex("523B1010"), Step(4)},
+        {OpKind::Read, Step(3), 0x3B00, false, 0, 0, false, hex("454E44"), Step(70)},
+        {OpKind::Read, Step(4), 0x3BE0, true, 0, 0, false, hex("523BF010"), Step(4)},
+        {OpKind::Read, Step(4), 0x3BF0, true, 0, 0, false, hex("454E44"), Step(69)},
+        {OpKind::Read, Step(70), 0x3B00, false, 0, 0, false, "ModelError", Step(70)},
+        {OpKind::Read, Step(69), 0x3BF0, true, 0, 0, false, "ReadDone", Step(69)},
+        // Write
+        {OpKind::Write, Step::Handshake, 0x3AF0, true, 0, 0, false, hex("523B0010"), Step(41)},
+        {OpKind::Write, Step(41), 0x3AF0, true, 0, 0, false, hex("523B1010"), Step(4)},
+        {OpKind::Write, Step(4), 0x3AF0, true, 0, 0, false, hex("523BF010"), Step(42)},
+        {OpKind::Write, Step(4), 0x3AF0, false, 0, 0, false, hex("454E44"), Step(70)},
+        {OpKind::Write, Step(42), 0x3AF0, true, 0, 0, false, hex("573B0010"), Step(5)},
+        {OpKind::Write, Step(5), 0x3B00, true, 0, 0, false, hex("573B1010"), Step(5)},
+        {OpKind::Write, Step(5), 0x3B10, true, 0, 0, false, hex("573B6010"), Step(5)},
+        {OpKind::Write, Step(5), 0x3B90, true, 0, 0, false, hex("573BF010"), Step(5)},
+        {OpKind::Write, Step(5), 0x3BF0, true, 0, 0, false, hex("454E44"), Step(69)},
+        {OpKind::Write, Step(70), 0x3AF0, false, 0, 0, false, "ModelError", Step(70)},
+        {OpKind::Write, Step(69), 0x3BF0, true, 0, 0, false, "WriteDone", Step(69)},
+        // Multi-write: the first radio, the radio just written answering the poll, a
+        // radio after two silent time-outs, and the radio just written taken for one.
+        {OpKind::MulWrite, Step::Handshake, 0x3AF0, true, 1, 0, false, hex("523B0010"), Step(4)},
+        {OpKind::MulWrite, Step::Handshake, 0x3AF0, true, 2, 1, false, hex("50524F4752414D"),
+         Step(1)},
+        {OpKind::MulWrite, Step::Handshake, 0x3AF0, true, 2, 2, false, hex("523B0010"), Step(4)},
+        {OpKind::MulWrite, Step(4), 0x3AF0, true, 2, 0, false, hex("523B1010"), Step(43)},
+        {OpKind::MulWrite, Step(4), 0x3AF0, false, 2, 0, false, hex("454E44"), Step(70)},
+        {OpKind::MulWrite, Step(43), 0x3AF0, true, 2, 0, false, hex("523BF010"), Step(42)},
+        {OpKind::MulWrite, Step(42), 0x3AF0, true, 2, 0, false, hex("573B0010"), Step(5)},
+        {OpKind::MulWrite, Step(42), 0x3AF0, true, 2, 0, true,
+         hex("50524F4752414D") + " (still the radio written)", Step(1)},
+        {OpKind::MulWrite, Step(5), 0x3B80, true, 2, 0, false, hex("573B9010"), Step(5)},
+        {OpKind::MulWrite, Step(69), 0x3BF0, true, 2, 0, false, "WriteDone", Step(69)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << int(c.kind) << ", step " << int(c.step) << ", at " << std::hex << c.cursor);
+        LinkState s;
+        s.opKind = c.kind;
+        (c.kind == OpKind::Read ? s.ReadStep : s.WriteStep) = c.step;
+        s.BlockAddr = static_cast<qint16>(c.cursor);
+        s.MulWriteNo = c.radio;
+        s.WaitNextCount = c.waits;
+        const Action a = Next(s, {c.model, c.sameRadio});
+        EXPECT_EQ(seen(a), c.next);
+        EXPECT_EQ(c.kind == OpKind::Read ? s.ReadStep : s.WriteStep, c.after);
+        EXPECT_EQ(s.LastGoodStep, c.step);
+        EXPECT_EQ(a.takeBand, c.kind == OpKind::Write && c.step == Step(41));
+        EXPECT_EQ(a.takeFields, c.next.startsWith(hex("573B00")));
+        EXPECT_EQ(a.newRadio, c.kind == OpKind::MulWrite && c.step == Step::Handshake &&
+                                  c.radio == 2 && c.waits == 2);
+    }
+}
+
+// A rejected request is sent again as it stands; a missing answer ends the operation,
+// except while a multi-write waits for its next radio, which polls on for 28800
+// time-outs.
+TEST(Steps, RejectionsAndTimeOuts) {
+    LinkState write;
+    write.opKind = OpKind::Write;
+    write.WriteStep = Step(5);
+    write.BlockAddr = 0x3B60;
+    EXPECT_EQ(seen(Rejected(write)), "again");
+    EXPECT_EQ(write.BlockAddr, 0x3B60);
+    EXPECT_EQ(seen(TimedOut(write)), "CommunicationError");
+
+    LinkState waiting;
+    waiting.opKind = OpKind::MulWrite;
+    waiting.WriteStep = Step::Handshake;
+    waiting.MulWriteNo = 2;
+    waiting.WaitNextCount = 28799;
+    EXPECT_EQ(seen(TimedOut(waiting)), hex("50524F4752414D"));
+    EXPECT_EQ(waiting.WaitNextCount, 28800);
+    EXPECT_EQ(seen(TimedOut(waiting)), "CommunicationError");
+
+    LinkState first = waiting; // the first radio does not wait
+    first.MulWriteNo = 1;
+    first.WaitNextCount = 0;
+    EXPECT_EQ(seen(TimedOut(first)), "CommunicationError");
+}
+
+} // namespace
+} // namespace tavrik::steps
