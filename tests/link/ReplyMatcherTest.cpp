@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <map>
 #include <vector>
 
 namespace tavrik {
@@ -26,149 +27,75 @@ const char* const kFrame3B20 = "57 3B 20 10 00000000000000000000000000000000 6B 
 const char* const kWrite3B00 = "57 3B 00 10 00000000000000000000000000000000 4B 06";
 const char* const kEnd = "45 4E 44";
 
+// What came back, written as words: P "PROGRAM", R the read of 3B10, F its answer,
+// G the answer for 3B20, W the block write of 3B00, E "END", N 120 noise bytes (more
+// than a 101-byte handshake buffer holds), anything else one byte in hexadecimal.
+// Chunks arrive one after the other, split at "|"; a chunk led by "~" arrives byte by
+// byte.
+std::vector<QByteArray> chunks(const char* text) {
+    const std::map<QString, QByteArray> words = {
+        {"P", hex(kProgram)},          {"R", hex(kRead3B10)},  {"F", hex(kFrame3B10)},
+        {"G", hex(kFrame3B20)},        {"W", hex(kWrite3B00)}, {"E", hex(kEnd)},
+        {"N", QByteArray(120, '\x55')}};
+    std::vector<QByteArray> out;
+    for (QString chunk : QString::fromLatin1(text).split(QLatin1Char('|'))) {
+        const bool bytewise = chunk.startsWith(QLatin1Char('~'));
+        QByteArray bytes;
+        for (const QString& w : chunk.remove(QLatin1Char('~')).split(' ', Qt::SkipEmptyParts)) {
+            bytes += words.count(w) != 0 ? words.at(w) : QByteArray::fromHex(w.toLatin1());
+        }
+        for (qsizetype i = 0; i < bytes.size(); i += bytewise ? 1 : bytes.size()) {
+            out.push_back(bytes.mid(i, bytewise ? 1 : bytes.size()));
+        }
+    }
+    return out;
+}
+
 TEST(ReplyMatcher, JudgesWhatCameBackAsTheAnswerToTheRequest) {
     struct Case {
-        const char* name;
         const char* request;
         int answerLength;
-        std::vector<QByteArray> chunks; // as they arrive
-        Reply reply;                    // after the last chunk
-        bool garbled;
-        bool strayBeforeEcho;
+        const char* back;
+        Reply reply;      // after the last chunk
+        const char* seen; // g: garbled (no answer behind the echo), s: a stray byte ahead of it
     };
-    const QByteArray program = hex(kProgram);
-    const QByteArray frame = hex(kFrame3B10);
-    const QByteArray write = hex(kWrite3B00);
-    const QByteArray end = hex(kEnd);
-    const QByteArray read = hex(kRead3B10);
-    QByteArray noise(120, '\x55'); // more than the 101 bytes a handshake buffer would hold
-    std::vector<QByteArray> bytewise{noise};
-    for (char b : program + hex("51 58 06")) {
-        bytewise.emplace_back(1, b);
-    }
+    const char* const r = kRead3B10;
+    const char* const w = kWrite3B00;
     const std::vector<Case> cases = {
-        {"handshake answer",
-         kProgram,
-         3,
-         {program + hex("51 58 06")},
-         Reply::Handshake,
-         false,
-         false},
-        {"handshake answer behind noise",
-         kProgram,
-         3,
-         {hex("55") + program + hex("51 58 06")},
-         Reply::Handshake,
-         false,
-         true},
-        {"handshake answer byte by byte behind long noise", kProgram, 3, bytewise, Reply::Handshake,
-         false, true},
-        {"handshake answer with a byte behind it",
-         kProgram,
-         3,
-         {program + hex("51 58 06 06")},
-         Reply::Untrusted,
-         false,
-         false},
-        {"handshake echo, then no answer",
-         kProgram,
-         3,
-         {program + hex("51 58 00")},
-         Reply::None,
-         true,
-         false},
-        {"read answer", kRead3B10, 22, {read + frame}, Reply::Read, false, false},
-        {"read answer in two pieces: the first",
-         kRead3B10,
-         22,
-         {read + frame.left(9)},
-         Reply::None,
-         false,
-         false},
-        {"read answer in two pieces",
-         kRead3B10,
-         22,
-         {read + frame.left(9), frame.mid(9)},
-         Reply::Read,
-         false,
-         false},
-        {"read answer behind a doubled echo",
-         kRead3B10,
-         22,
-         {read + read + frame},
-         Reply::Read,
-         false,
-         false},
-        {"read answer naming another block",
-         kRead3B10,
-         22,
-         {read + hex(kFrame3B20)},
-         Reply::None,
-         true,
-         false},
-        {"read answer with a bad checksum",
-         kRead3B10,
-         22,
-         {read + frame.left(20) + hex("5C 06")},
-         Reply::None,
-         true,
-         false},
-        {"read answer with a byte behind it",
-         kRead3B10,
-         22,
-         {read + frame + hex("06")},
-         Reply::Untrusted,
-         false,
-         false},
-        {"acknowledge", kWrite3B00, 1, {write + hex("06")}, Reply::Ack, false, false},
-        {"acknowledge, then a rejection behind it",
-         kWrite3B00,
-         1,
-         {write + hex("06 0A")},
-         Reply::Untrusted,
-         false,
-         false},
-        // The echo of a block write ends in 06: a stray 06 ahead of it is no acknowledge.
-        {"echo of a block write behind a stray 06",
-         kWrite3B00,
-         1,
-         {hex("06") + write},
-         Reply::None,
-         false,
-         true},
-        {"a block write's echo short by its first byte, then 06",
-         kWrite3B00,
-         1,
-         {write.mid(1) + hex("06")},
-         Reply::None,
-         false,
-         true},
-        {"rejection of END", kEnd, 1, {end + hex("0A")}, Reply::Reject, false, false},
-        {"END echoed twice, then acknowledged",
-         kEnd,
-         1,
-         {end + end + hex("06")},
-         Reply::Ack,
-         false,
-         false},
-        {"a data byte behind END's echo", kEnd, 1, {end + hex("55")}, Reply::None, true, false},
-        {"a byte that cannot start the echo", kEnd, 1, {hex("0A")}, Reply::None, false, true},
-        {"the start of the echo", kEnd, 1, {hex("45 4E")}, Reply::None, false, false},
+        {kProgram, 3, "P 51 58 06", Reply::Handshake, ""},
+        {kProgram, 3, "55 P 51 58 06", Reply::Handshake, "s"},
+        {kProgram, 3, "N | ~P 51 58 06", Reply::Handshake, "s"},
+        {kProgram, 3, "P 51 58 06 06", Reply::Untrusted, ""},
+        {kProgram, 3, "P 51 58 00", Reply::None, "g"},
+        {r, 22, "R F", Reply::Read, ""},
+        {r, 22, "R 57 3B 10 10 00 00", Reply::None, ""}, // the answer still arriving
+        {r, 22, "R 57 3B 10 10 00 00 | 0000000000000000000000000000 5B 06", Reply::Read, ""},
+        {r, 22, "R R F", Reply::Read, ""}, // a doubled echo
+        {r, 22, "R G", Reply::None, "g"},  // another block
+        {r, 22, "R 57 3B 10 10 00000000000000000000000000000000 5C 06", Reply::None, "g"},
+        {r, 22, "R F 06", Reply::Untrusted, ""},
+        {w, 1, "W 06", Reply::Ack, ""},
+        {w, 1, "W 06 0A", Reply::Untrusted, ""},
+        {w, 1, "06 W", Reply::None, "s"}, // the echo ends in 06 itself: no acknowledge
+        {w, 1, "3B 00 10 00000000000000000000000000000000 4B 06 06", Reply::None, "s"},
+        {kEnd, 1, "E 0A", Reply::Reject, ""},
+        {kEnd, 1, "E E 06", Reply::Ack, ""},
+        {kEnd, 1, "E 55", Reply::None, "g"},
+        {kEnd, 1, "0A", Reply::None, "s"},
+        {kEnd, 1, "45 4E", Reply::None, ""}, // the start of the echo
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(::testing::Message() << c.request << ": " << c.back);
         ReplyMatcher matcher;
         matcher.expect(hex(c.request), c.answerLength);
         Reply reply = Reply::None;
-        for (const QByteArray& chunk : c.chunks) {
+        for (const QByteArray& chunk : chunks(c.back)) {
             reply = matcher.add(chunk);
         }
         EXPECT_EQ(reply, c.reply);
-        EXPECT_EQ(matcher.garbled(), c.garbled);
-        EXPECT_EQ(matcher.strayBeforeEcho(), c.strayBeforeEcho);
-        if (c.reply == Reply::Read) {
-            EXPECT_EQ(matcher.frame(), frame);
-        }
+        EXPECT_EQ(matcher.garbled(), QByteArray(c.seen).contains('g'));
+        EXPECT_EQ(matcher.strayBeforeEcho(), QByteArray(c.seen).contains('s'));
+        EXPECT_EQ(matcher.frame(), c.reply == Reply::Read ? hex(kFrame3B10) : QByteArray());
     }
 }
 

@@ -31,25 +31,6 @@ const QStringList kDealerBlocks{
     "57 3B 80 10 32 30 32 36 2D 30 33 2D 30 35 00 00 00 00 00 00 B7 06",
     "57 3B 90 10 4C 69 20 4C 65 69 00 00 00 00 00 00 00 00 00 00 CA 06"};
 
-TEST(Read, SendsEveryRequestInOrderAndFillsTheRecord) {
-    LinkBench bench;
-    bench.comm.StartRead();
-    bench.settle();
-
-    EXPECT_EQ(
-        bench.requests(false),
-        (QStringList{"50 52 4F 47 52 41 4D", "52 3B 00 10", "52 3B 10 10", "52 3B 20 10",
-                     "52 3B 30 10", "52 3B 40 10", "52 3B 50 10", "52 3B 60 10", "52 3B 70 10",
-                     "52 3B 80 10", "52 3B 90 10", "52 3B A0 10", "52 3B B0 10", "52 3B C0 10",
-                     "52 3B D0 10", "52 3B E0 10", "52 3B F0 10", "45 4E 44"}));
-    EXPECT_EQ(bench.messages(), QStringList{"Read Complete!"});
-    EXPECT_EQ(bench.window.calls, QStringList{"ShowByData"});
-    EXPECT_TRUE(bench.ended());
-    EXPECT_EQ(bench.data.image().bytes(0x3B00, 256),
-              QByteArray(reinterpret_cast<const char*>(bench.sim.memory(0).data()), 256));
-    EXPECT_EQ(bench.data.settings().DealerCode.text(), QStringLiteral("D-0042"));
-}
-
 TEST(Write, BeforeAnyReadSendsTheRadiosOwnBytesBack) {
     LinkBench bench;
     const Memory before = bench.sim.memory(0);
@@ -128,54 +109,6 @@ radiosim::SimOptions series(std::chrono::milliseconds unplugAfter, std::chrono::
     options.unplugAfter = unplugAfter;
     options.gap = gap;
     return options;
-}
-
-// The radio just written answers each handshake while it stays connected; a radio
-// is taken for a new one only after two silent time-outs.
-TEST(MulWriteWait, ANewRadioOnlyAfterTwoSilentTimeOuts) {
-    struct Case {
-        const char* name;
-        std::chrono::milliseconds unplugAfter, gap;
-        bool secondWritten;
-    };
-    const std::vector<Case> cases = {
-        {"still connected", 1h, 1h, false},
-        {"next answers after one time-out", 200ms, 400ms, false},
-        {"next answers after two", 200ms, 1500ms, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LinkBench bench(series(c.unplugAfter, c.gap));
-        ASSERT_TRUE(bench.startMulWrite(2));
-        qint32 mostTimeOuts = 0;
-        (void)bench.runUntil(
-            [&] {
-                mostTimeOuts = std::max(mostTimeOuts, bench.comm.state().WaitNextCount);
-                return !bench.messages().isEmpty();
-            },
-            10s);
-        EXPECT_EQ(bench.sim.storedWrites(0), 7);
-        EXPECT_EQ(bench.sim.storedWrites(1), c.secondWritten ? 7 : 0);
-        if (c.secondWritten) {
-            EXPECT_GE(mostTimeOuts, 2);
-        } else {
-            EXPECT_EQ(mostTimeOuts, c.gap < 1h ? 1 : 0);
-        }
-        EXPECT_EQ(bench.messages(),
-                  c.secondWritten ? QStringList{"MulWrite Complete!"} : QStringList{});
-    }
-}
-
-TEST(MulWriteWait, The28801stTimeOutEndsTheRun) {
-    LinkBench bench(series(0ms, 10h));
-    ASSERT_TRUE(bench.startMulWrite(2));
-    ASSERT_TRUE(bench.runUntil([&] { return bench.comm.state().WaitNextCount == 28800; }, 5h));
-    EXPECT_TRUE(bench.messages().isEmpty());
-    EXPECT_TRUE(bench.port.isOpen());
-    bench.clock.advanceBy(600ms);
-    EXPECT_EQ(bench.messages(), QStringList{"Communication Error!"});
-    EXPECT_FALSE(bench.window.mulWriteMode);
-    EXPECT_TRUE(bench.ended());
 }
 
 TEST(MulWriteStop, WhileWaitingClosesThePortAndTheNextPressStartsAtRadioOne) {
