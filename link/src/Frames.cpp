@@ -1,5 +1,7 @@
 #include "link/Frames.h"
 
+#include "settings/ImageLayout.h"
+
 namespace tavrik::frames {
 
 namespace {
@@ -90,9 +92,9 @@ QByteArray DataFrame(int address, const QByteArray& data) {
     out.reserve(kFrameLength);
     out.append(static_cast<char>(kFrameMark));
     appendAddress(out, address);
-    out.append(static_cast<char>(kBlockLength));
-    QByteArray block = data.left(kBlockLength);
-    block.append(QByteArray(kBlockLength - block.size(), '\0'));
+    out.append(static_cast<char>(layout::kBlockSize));
+    QByteArray block = data.left(layout::kBlockSize);
+    block.append(QByteArray(layout::kBlockSize - block.size(), '\0'));
     out.append(block);
     out.append(static_cast<char>(BlockSum(out, 1, 19)));
     out.append(static_cast<char>(kAck));

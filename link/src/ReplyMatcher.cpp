@@ -1,6 +1,7 @@
 #include "link/ReplyMatcher.h"
 
 #include "link/Frames.h"
+#include "settings/ImageLayout.h"
 
 namespace tavrik {
 
@@ -31,7 +32,7 @@ bool couldBeFrameFor(const QByteArray& part, int address) {
     const int n = static_cast<int>(part.size());
     const auto agrees = [&](int at, int value) { return at >= n || ByteAt(part, at) == value; };
     return agrees(0, frames::kFrameMark) && agrees(1, (address >> 8) & 0xFF) &&
-           agrees(2, address & 0xFF) && agrees(3, frames::kBlockLength) &&
+           agrees(2, address & 0xFF) && agrees(3, layout::kBlockSize) &&
            (n <= 20 || frames::BlockSumOk(part, 1, 19, 20)) && agrees(21, frames::kAck);
 }
 

@@ -22,7 +22,6 @@ inline constexpr int kReadRequestLength = 4;
 inline constexpr int kFrameLength = 22;
 inline constexpr int kEndLength = 3;
 inline constexpr int kSingleAnswerLength = 1;
-inline constexpr int kBlockLength = 16;
 
 inline constexpr std::uint8_t kFrameMark = 0x57;
 inline constexpr std::uint8_t kReadMark = 0x52;
