@@ -54,23 +54,6 @@ bool BlockSumOk(const QByteArray& bytes, int first, int last, int at) {
     return BlockSum(bytes, first, last) == ByteAt(bytes, at);
 }
 
-bool ContainsHandshakeAnswer(const std::uint8_t* buffer, int length) {
-    constexpr int n = static_cast<int>(sizeof kHandshakePattern);
-    if (length < n) {
-        return false;
-    }
-    for (int d = 0; d + n <= length; ++d) {
-        bool match = true;
-        for (int i = 0; i < n && match; ++i) {
-            match = buffer[d + i] == kHandshakePattern[i];
-        }
-        if (match) {
-            return true;
-        }
-    }
-    return false;
-}
-
 QByteArray HandshakeRequest() {
     return QByteArray("PROGRAM", kHandshakeLength);
 }

@@ -28,10 +28,6 @@ inline constexpr std::uint8_t kReadMark = 0x52;
 inline constexpr std::uint8_t kAck = 0x06;
 inline constexpr std::uint8_t kReject = 0x0A;
 
-/// The echo of the handshake followed by the radio's answer.
-inline constexpr std::uint8_t kHandshakePattern[10] = {0x50, 0x52, 0x4F, 0x47, 0x52,
-                                                       0x41, 0x4D, 0x51, 0x58, 0x06};
-
 /// Sum modulo 256 of bytes[first..last]; `last` 0 means the byte before the checksum
 /// (the frame's last position - 2). Positions outside the bytes count as 0.
 [[nodiscard]] std::uint8_t BlockSum(const QByteArray& bytes, int first, int last);
@@ -48,9 +44,6 @@ inline constexpr std::uint8_t kHandshakePattern[10] = {0x50, 0x52, 0x4F, 0x47, 0
 /// A data frame (a block write, or a read answer) by its length and mark; its other
 /// bytes are not looked at.
 [[nodiscard]] bool IsDataFrame(const QByteArray& bytes);
-
-/// True when the first `length` bytes of `buffer` hold kHandshakePattern anywhere.
-[[nodiscard]] bool ContainsHandshakeAnswer(const std::uint8_t* buffer, int length);
 
 [[nodiscard]] QByteArray HandshakeRequest();
 [[nodiscard]] QByteArray EndRequest();
