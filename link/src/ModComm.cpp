@@ -339,9 +339,8 @@ void ModComm::perform(const Action& action) {
         CommunicationError();
         break;
     case Action::Kind::WaitForNextRadio:
-        waitForNextRadio(
-            QStringLiteral("The radio just written is still connected. Waitting next..."),
-            QStringLiteral("刚写好的机器仍在连接，请换下一台机器..."));
+        waitForNextRadio(QStringLiteral("Same radio again. Waitting next..."),
+                         QStringLiteral("此台已写过，请换下一台机器..."));
         break;
     case Action::Kind::None:
         break;

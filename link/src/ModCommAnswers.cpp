@@ -58,6 +58,7 @@ void ModComm::rollBack() {
     std::deque<LineRecord::Exchange> exchanges = std::move(m_record.exchanges);
     m_record = std::move(u.record);
     m_record.exchanges = std::move(exchanges);
+    m_record.answerNotUnderstood = true;
     m_tries = u.tries;
     m_matcher.expect(u.request, u.answerLength);
     sendAgain();
@@ -111,11 +112,11 @@ void ModComm::act(Reply reply) {
     case Reply::Handshake:
     case Reply::Ack:
     case Reply::Read:
-        // An answer that leads to an ending (the end request's) or to the window's
-        // fields (the last read before writing) cannot be taken back: it is taken once a
-        // few characters' time has passed without another byte.
-        if (m_matcher.request() == frames::EndRequest() ||
-            (m_state.opKind != OpKind::Read && m_state.WriteStep == Step::WriteTailRead)) {
+        // What some answers lead to cannot be taken back: the end request (the radio
+        // leaves programming when it takes it), an ending, or the window's fields and the
+        // band question. Those answers are taken only once a few characters' time has
+        // passed without another byte.
+        if (cannotBeTakenBack()) {
             m_waitTimer.setEnabled(false);
             m_port.setReceiveThreshold(1);
             m_quiet = Quiet::BeforeTaking;
@@ -126,6 +127,16 @@ void ModComm::act(Reply reply) {
         accept(reply);
         break;
     }
+}
+
+// True when the request awaited is the end request, or the last block of a Read or of a
+// write (the end request follows), or the last read before a write's blocks (the window's
+// fields follow).
+bool ModComm::cannotBeTakenBack() const {
+    const QByteArray& request = m_matcher.request();
+    return request == frames::EndRequest() ||
+           (frames::AddressOf(request) == kLastBlock &&
+            (frames::IsDataFrame(request) || frames::IsReadRequest(request)));
 }
 
 // A good answer: note it, store what it carries, and make the step.

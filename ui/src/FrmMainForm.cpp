@@ -216,7 +216,10 @@ void FrmMainForm::buildControls() {
     Label4 = makeLabel(Frame4, QStringLiteral("Label4"), 720);
     Label5 = makeLabel(Frame4, QStringLiteral("Label5"), 960);
     Label6 = makeLabel(Frame4, QStringLiteral("Label6"), 1320);
-    place(Label6, 120, 1320, 1695, kLabelHeight);
+    // Two lines: the status may say that the radio on the cable was just written.
+    place(Label6, 120, 1320, 1695, 2 * kLabelHeight);
+    Label6->setWordWrap(true);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette red = Label6->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     Label6->setPalette(red);

@@ -37,7 +37,7 @@ struct FrmMainServices {
     platform::ProfileFile& ini;
     platform::SerialPort& port;
     platform::Timer& waitTimer;    ///< 500 ms answer time-out
-    platform::Timer& quietTimer;   ///< 5 ms quiet check behind an answer
+    platform::Timer& quietTimer;   ///< 4 ms quiet check behind an answer
     platform::Timer& refreshTimer; ///< 1000 ms port list refresh
     platform::MessageBoxes& messages;
     const platform::Clock& clock; ///< times the record of what the line showed

@@ -49,8 +49,9 @@ enum class Step : qint16 {
 
 /// The answer time-out of every request.
 inline constexpr std::chrono::milliseconds kAnswerTimeout{500};
-/// How long the line must stay quiet behind an answer that leads to an ending or to the
-/// window's fields before it is taken: about five characters at 9600 baud.
-inline constexpr std::chrono::milliseconds kAnswerQuiet{5};
+/// How long the line must stay quiet behind an answer that leads to something that cannot
+/// be taken back (the end request, an ending, the window's fields) before it is taken:
+/// about four characters at 9600 baud.
+inline constexpr std::chrono::milliseconds kAnswerQuiet{4};
 
 } // namespace tavrik

@@ -118,6 +118,7 @@ private:
     void perform(const steps::Action& action);
     [[nodiscard]] bool receive(const QByteArray& chunk, bool atTimeOut = false);
     void act(Reply reply);
+    [[nodiscard]] bool cannotBeTakenBack() const;
     void accept(Reply reply);
     void reject();
     [[nodiscard]] Undo snapshot() const;
