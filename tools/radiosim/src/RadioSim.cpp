@@ -247,8 +247,7 @@ std::optional<QByteArray> RadioSim::answer(Radio& radio, const QByteArray& reque
         }
         if (faulty(radio) && radio.reads + 1 == m_options.faults.otherBlockRead) {
             note(QStringLiteral("(answered with block %1)")
-                     .arg(m_options.faults.otherBlock, 4, 16, QLatin1Char('0'))
-                     .toUpper());
+                     .arg(QString::number(m_options.faults.otherBlock, 16).toUpper()));
             return readAnswer(radio, m_options.faults.otherBlock);
         }
         return readAnswer(radio, address);

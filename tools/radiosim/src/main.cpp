@@ -19,6 +19,7 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <optional>
 #include <termios.h>
 #include <unistd.h>
 
@@ -42,13 +43,16 @@ pseudo-terminal starts at other settings, so a program must set them itself.
 Memory: each radio's 256 bytes (address 0x3B00 first) are loaded from the memory
 file, which is created with a default image when it does not exist, and written back
 each time the radio acknowledges "END". The default image's dealer text is plain
-ASCII; --chinese-sample gives it a seller in Chinese (GBK, code page 936) instead. With --series N (N > 1) radio k uses the
-file FILE.k (FILE.1 ... FILE.N). Without --memory the memory lives only in the process.
+ASCII; --chinese-sample gives it a seller in Chinese (GBK, code page 936) instead.
+With --series N (N > 1) radio k uses the file FILE.k (FILE.1 ... FILE.N). Without
+--memory the memory lives only in the process.
 
 Series: the radio just written stays on the line for --unplug-after ms after its
 "END", then the line is silent (echo only) for --gap ms, then the next radio answers.
 A program waiting for the next radio takes an answer as a new radio only after two
 silent 500 ms time-outs, so --gap should be well above 1000 ms. The last radio stays.
+--stay-after-write S keeps the radio just written on the line for S seconds instead,
+answering the program's poll for the next radio as itself.
 
 Faults (counts start at 1 and are per radio):
   --wrong-model            block 0x3B00 is answered with the model word TAVRIX
@@ -62,6 +66,24 @@ Faults (counts start at 1 and are per radio):
   --other-block ADDR       ... this one (hexadecimal, default 3B00)
   --stray-before-echo N    a stray 06 on the line just before the echo of the Nth
                            request (every request on the line counted)
+  --noise N:P[:HEX]        a noise byte (hexadecimal, default 06) on the line at
+                           position P (from 0) of what comes back for the Nth
+                           request, its echo and its answer together (requests
+                           counted as for --stray-before-echo); the bytes behind it
+                           come a character later
+  --hold-answer N          the answer to the Nth request (counted as above) is held
+                           up on the line and arrives only right behind the echo of
+                           the next request of its kind (for a block, of its address)
+  --frame-behind-read N[:BLOCK]
+                           right behind the echo of the Nth read request, ahead of
+                           its answer, a whole good frame of block BLOCK of the same
+                           radio (hexadecimal), or without BLOCK of the block asked
+                           for but of another radio (the one before in the series,
+                           or this radio's bytes inverted when there is none)
+  --lose-poll-answers K    after it acknowledged an end request, the radio's next K
+                           answers to the handshake (the poll for the next radio) are
+                           lost on the line
+  --only-radio K           the faults touch only radio K of a series (from 1)
   --delay MS               every answer comes MS later
   --vanish-after N         the device disappears (the program exits, the pseudo-
                            terminal goes) when request N + 1 arrives, as an adapter
@@ -251,6 +273,56 @@ int intOption(const QCommandLineParser& parser, const QString& name, int fallbac
     return value;
 }
 
+// The whole number `text` if it is `least` or more.
+std::optional<int> wholeNumber(const QString& text, int least) {
+    bool good = false;
+    const int value = text.toInt(&good);
+    return good && value >= least ? std::optional<int>(value) : std::nullopt;
+}
+
+// The block address `text` (hexadecimal) if it lies in the radio's memory.
+std::optional<int> blockAddress(const QString& text) {
+    bool good = false;
+    const int value = text.toInt(&good, 16);
+    return good && value >= 0x3B00 && value <= 0x3BF0 ? std::optional<int>(value) : std::nullopt;
+}
+
+// --noise N:P[:HEX]
+bool noiseOption(const QString& value, tavrik::radiosim::Faults& faults) {
+    const QStringList parts = value.split(QLatin1Char(':'));
+    if (parts.size() < 2 || parts.size() > 3) {
+        return false;
+    }
+    const std::optional<int> exchange = wholeNumber(parts.at(0), 1);
+    const std::optional<int> position = wholeNumber(parts.at(1), 0);
+    bool good = true;
+    const int byte = parts.size() == 3 ? parts.at(2).toInt(&good, 16) : 0x06;
+    if (!exchange || !position || !good || byte < 0 || byte > 0xFF) {
+        return false;
+    }
+    faults.noiseExchange = *exchange;
+    faults.noisePosition = *position;
+    faults.noiseByte = static_cast<char>(byte);
+    return true;
+}
+
+// --frame-behind-read N[:BLOCK]
+bool frameBehindReadOption(const QString& value, tavrik::radiosim::Faults& faults) {
+    const QStringList parts = value.split(QLatin1Char(':'));
+    if (parts.size() > 2) {
+        return false;
+    }
+    const std::optional<int> read = wholeNumber(parts.at(0), 1);
+    const std::optional<int> block =
+        parts.size() == 2 ? blockAddress(parts.at(1)) : std::optional<int>(-1);
+    if (!read || !block) {
+        return false;
+    }
+    faults.frameBehindRead = *read;
+    faults.frameBlock = *block;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -285,10 +357,18 @@ int main(int argc, char** argv) {
     opt("other-block-read", "Answer the Nth read request with another block.", "N");
     opt("other-block", "The block that answers it (hexadecimal, default 3B00).", "ADDR");
     opt("stray-before-echo", "Put a stray 06 on the line before the Nth request's echo.", "N");
+    opt("noise", "Put a noise byte (default 06) at position P of the Nth exchange.", "N:P[:HEX]");
+    opt("hold-answer", "Hold up the Nth answer until the next request of its kind.", "N");
+    opt("frame-behind-read", "Put a frame of another block or radio behind the Nth read echo.",
+        "N[:BLOCK]");
+    opt("lose-poll-answers", "Lose the next K handshake answers after an END.", "K");
+    opt("only-radio", "Let the faults touch only radio K of a series (from 1).", "K");
     opt("delay", "Delay every answer by MS milliseconds.", "MS");
     opt("vanish-after", "Disappear when request N + 1 arrives.", "N");
     opt("series", "Serve a series of N radios, one after another (default 1).", "N");
     opt("unplug-after", "A written radio leaves the line MS after its END (default 200).", "MS");
+    opt("stay-after-write",
+        "A written radio stays on the line S seconds after its END (for --unplug-after).", "S");
     opt("gap", "Silence between two radios of a series, in ms (default 1500).", "MS");
     parser.process(app);
 
@@ -306,20 +386,51 @@ int main(int argc, char** argv) {
     options.faults.shortRead = intOption(parser, QStringLiteral("short-read"), 0, ok);
     options.faults.otherBlockRead = intOption(parser, QStringLiteral("other-block-read"), 0, ok);
     if (parser.isSet(QStringLiteral("other-block"))) {
-        bool good = false;
-        options.faults.otherBlock = parser.value(QStringLiteral("other-block")).toInt(&good, 16);
-        if (!good || options.faults.otherBlock < 0x3B00 || options.faults.otherBlock > 0x3BF0) {
+        const std::optional<int> block = blockAddress(parser.value(QStringLiteral("other-block")));
+        if (!block) {
             std::fprintf(stderr, "--other-block needs an address from 3B00 to 3BF0\n");
             ok = false;
         }
+        options.faults.otherBlock = block.value_or(0x3B00);
     }
     options.faults.strayBeforeEcho = intOption(parser, QStringLiteral("stray-before-echo"), 0, ok);
+    if (parser.isSet(QStringLiteral("noise")) &&
+        !noiseOption(parser.value(QStringLiteral("noise")), options.faults)) {
+        std::fprintf(stderr, "--noise needs N:P or N:P:HEX, such as 5:8 or 5:8:0A (the Nth "
+                             "request from 1, the position from 0, a byte from 00 to FF)\n");
+        ok = false;
+    }
+    options.faults.holdAnswer = intOption(parser, QStringLiteral("hold-answer"), 0, ok);
+    if (parser.isSet(QStringLiteral("frame-behind-read")) &&
+        !frameBehindReadOption(parser.value(QStringLiteral("frame-behind-read")), options.faults)) {
+        std::fprintf(stderr, "--frame-behind-read needs N or N:BLOCK, such as 2 or 2:3B00 (the "
+                             "Nth read from 1, a block from 3B00 to 3BF0)\n");
+        ok = false;
+    }
+    options.faults.losePollAnswers = intOption(parser, QStringLiteral("lose-poll-answers"), 0, ok);
     options.faults.answerDelay =
         std::chrono::milliseconds(intOption(parser, QStringLiteral("delay"), 0, ok));
     const int vanishAfter = intOption(parser, QStringLiteral("vanish-after"), -1, ok);
     const int series = std::max(1, intOption(parser, QStringLiteral("series"), 1, ok));
     options.unplugAfter =
         std::chrono::milliseconds(intOption(parser, QStringLiteral("unplug-after"), 200, ok));
+    if (parser.isSet(QStringLiteral("stay-after-write"))) {
+        if (parser.isSet(QStringLiteral("unplug-after"))) {
+            std::fprintf(stderr, "give --stay-after-write or --unplug-after, not both\n");
+            ok = false;
+        }
+        options.unplugAfter =
+            std::chrono::seconds(intOption(parser, QStringLiteral("stay-after-write"), 0, ok));
+    }
+    if (parser.isSet(QStringLiteral("only-radio"))) {
+        const std::optional<int> radio = wholeNumber(parser.value(QStringLiteral("only-radio")), 1);
+        if (!radio || *radio > series) {
+            std::fprintf(stderr, "--only-radio needs a radio of the series, from 1 to %d\n",
+                         series);
+            ok = false;
+        }
+        options.faults.onlyRadio = radio.value_or(1) - 1;
+    }
     options.gap = std::chrono::milliseconds(intOption(parser, QStringLiteral("gap"), 1500, ok));
     if (!ok) {
         return 2;
