@@ -1,14 +1,17 @@
 // Prints how long the program takes from exec to its window being mapped on the X
 // display, against a bare Qt window started the same way, and what each holds in
 // memory 2 s after its start: the resident set and the resident pages of ICU and
-// PCRE2, which Qt Core links and so are always mapped.
+// PCRE2, which Qt Core links and so are always mapped. A third run, the bare window
+// with one caption and one field in the program's font ("bare --text"), shows what
+// text alone costs, so the rest is what the program itself adds.
 //
 //     bench_startup [--runs N] [PROGRAM [BARE]]
 //
 // PROGRAM defaults to ../app/VEL_TAVRIK_DovI and BARE to bench_bare_window, both beside
-// this benchmark in the build. The two are started in turn, N times each (7 unless
-// given), after one start of each that is not counted; each is stopped before the next
-// starts. Needs an X display (DISPLAY); scripts/bench-startup.sh runs it under Xvfb.
+// this benchmark in the build; BARE is also started with --text. The three are started
+// in turn, N times each (7 unless given), after one start of each that is not counted;
+// each is stopped before the next starts. Needs an X display (DISPLAY);
+// scripts/bench-startup.sh runs it under Xvfb.
 #include <xcb/xcb.h>
 
 #include <poll.h>
@@ -145,8 +148,16 @@ private:
     xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
 };
 
-std::optional<Sample> runOnce(Display& display, const std::string& program) {
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+struct Command {
+    std::string program;
+    std::string argument; // empty for none
+};
+
+std::optional<Sample> runOnce(Display& display, const Command& command) {
+    const std::string& program = command.program;
+    char* argv[] = {
+        const_cast<char*>(program.c_str()),
+        command.argument.empty() ? nullptr : const_cast<char*>(command.argument.c_str()), nullptr};
     pid_t pid = 0;
     const auto start = Clock::now();
     if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
@@ -232,10 +243,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no X display: run under xvfb-run (scripts/bench-startup.sh)\n");
         return 1;
     }
-    std::vector<std::vector<Sample>> samples(2);
+    const std::vector<Command> commands{
+        {programs[0], {}}, {programs[1], {}}, {programs[1], "--text"}};
+    std::vector<std::vector<Sample>> samples(commands.size());
     for (int round = -1; round < runs; ++round) { // round -1 warms the caches
-        for (std::size_t p = 0; p < 2; ++p) {
-            const auto sample = runOnce(display, programs[p]);
+        for (std::size_t p = 0; p < commands.size(); ++p) {
+            const auto sample = runOnce(display, commands[p]);
             if (!sample) {
                 return 1;
             }
@@ -246,12 +259,19 @@ int main(int argc, char** argv) {
     }
     const Summary program = summarise(samples[0]);
     const Summary bare = summarise(samples[1]);
+    const Summary bareText = summarise(samples[2]);
     std::printf("%d runs each, alternating; medians (exec to map: min..max)\n", runs);
     std::printf("%-14s %10s %17s %9s %8s %8s\n", "", "exec->map", "", "RSS", "ICU", "PCRE2");
-    for (const auto& [name, s] : {std::pair{"program", program}, std::pair{"bare window", bare}}) {
+    for (const auto& [name, s] : {std::pair{"program", program}, std::pair{"bare window", bare},
+                                  std::pair{"bare --text", bareText}}) {
         std::printf("%-14s %7.1f ms  (%5.1f..%5.1f ms) %6.1f MB %5ld kB %5ld kB\n", name, s.mapMs,
                     s.minMs, s.maxMs, static_cast<double>(s.rssKb) / 1024.0, s.icuKb, s.pcreKb);
     }
-    std::printf("program / bare: %.2f x the time, %+.1f MB resident\n", program.mapMs / bare.mapMs,
-                static_cast<double>(program.rssKb - bare.rssKb) / 1024.0);
+    auto compare = [](const char* what, const Summary& a, const Summary& b) {
+        std::printf("%-26s %.2f x the time, %+.1f MB resident\n", what, a.mapMs / b.mapMs,
+                    static_cast<double>(a.rssKb - b.rssKb) / 1024.0);
+    };
+    compare("program / bare:", program, bare);
+    compare("program / bare --text:", program, bareText);
+    compare("bare --text / bare:", bareText, bare);
 }
