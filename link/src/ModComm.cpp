@@ -18,8 +18,6 @@ namespace {
 using steps::Action;
 using steps::Request;
 
-constexpr qint32 kFirstBlock = layout::kImageBase;
-
 const QString kWritingEnglish = QStringLiteral("Writting Data...");
 const QString kWritingChinese = QStringLiteral("正在写设置数据...");
 

@@ -15,11 +15,6 @@
 
 namespace tavrik {
 
-namespace {
-constexpr qint32 kFirstBlock = layout::kImageBase;
-constexpr qint32 kLastBlock = kFirstBlock + layout::kImageSize - layout::kBlockSize;
-} // namespace
-
 // The radio refused the request in hand: it is sent again; a radio that keeps refusing
 // ends the operation as a missing answer does.
 void ModComm::reject() {
@@ -36,7 +31,7 @@ void ModComm::reject() {
 // What an answer changes, so that it can be taken back while it is in doubt.
 ModComm::Undo ModComm::snapshot() const {
     Undo u{m_state,
-           m_data.image().bytes(kFirstBlock, layout::kImageSize),
+           m_data.image().bytes(layout::kFirstBlock, layout::kImageSize),
            m_data.settings().BandIndex,
            m_record,
            m_matcher.request(),
@@ -53,7 +48,7 @@ void ModComm::rollBack() {
     m_undo.reset();
     m_suspect = false;
     m_state = u.state;
-    m_data.image().setBytes(kFirstBlock, u.image);
+    m_data.image().setBytes(layout::kFirstBlock, u.image);
     m_data.settings().BandIndex = u.band;
     std::deque<LineRecord::Exchange> exchanges = std::move(m_record.exchanges);
     m_record = std::move(u.record);
@@ -135,7 +130,7 @@ void ModComm::act(Reply reply) {
 bool ModComm::cannotBeTakenBack() const {
     const QByteArray& request = m_matcher.request();
     return request == frames::EndRequest() ||
-           (frames::AddressOf(request) == kLastBlock &&
+           (frames::AddressOf(request) == layout::kLastBlock &&
             (frames::IsDataFrame(request) || frames::IsReadRequest(request)));
 }
 
@@ -152,7 +147,7 @@ void ModComm::accept(Reply reply) {
     }
     if (reply == Reply::Read) {
         if (steps::StoresAtFirstBlock(m_state)) {
-            StoreBlockAt(m_matcher.frame(), kFirstBlock, layout::kBlockSize);
+            StoreBlockAt(m_matcher.frame(), layout::kFirstBlock, layout::kBlockSize);
         } else {
             StoreReadReply(m_matcher.frame());
         }
@@ -165,16 +160,16 @@ void ModComm::accept(Reply reply) {
 
 void ModComm::StoreReadReply(const QByteArray& frame) {
     const qint32 address = frames::AddressOf(frame);
-    if (address >= kFirstBlock && address <= kLastBlock) {
+    if (address >= layout::kFirstBlock && address <= layout::kLastBlock) {
         m_data.image().setBytes(address, frame.mid(4, layout::kBlockSize));
     }
 }
 
 void ModComm::StoreBlockAt(const QByteArray& frame, qint32 address, qint32 count) {
-    if (address >= kFirstBlock && address <= kLastBlock) {
+    if (address >= layout::kFirstBlock && address <= layout::kLastBlock) {
         m_data.image().setBytes(address, frame.mid(4, std::clamp(count, 0, layout::kBlockSize)));
     }
-    if (address == kFirstBlock) {
+    if (address == layout::kFirstBlock) {
         m_data.settings().BandIndex = m_data.image().at(layout::kBand.address);
     }
 }

@@ -13,10 +13,6 @@ namespace tavrik {
 
 namespace {
 
-constexpr qint32 kFirstBlock = layout::kImageBase;
-constexpr qint32 kSecondBlock = kFirstBlock + layout::kBlockSize;
-constexpr qint32 kLastBlock = kFirstBlock + layout::kImageSize - layout::kBlockSize;
-
 QString pick(Language language, const QString& english, const QString& chinese) {
     return language == Language::Chinese ? chinese : english;
 }
@@ -49,7 +45,7 @@ void ModComm::WriteDone() {
         return;
     }
     m_state.opKind = OpKind::MulWrite;
-    m_lastWritten = m_data.image().bytes(kFirstBlock, layout::kImageSize);
+    m_lastWritten = m_data.image().bytes(layout::kFirstBlock, layout::kImageSize);
     ++m_state.MulWriteNo;
     m_window.setMulWriteNumber(QString::number(m_state.MulWriteNo));
     if (m_state.MulWriteTotal < m_state.MulWriteNo) {
@@ -80,7 +76,8 @@ void ModComm::ModelError() {
     m_messages.inform(
         pick(language, QStringLiteral("Model Type Error!"), QStringLiteral("机型错误!")),
         platform::MessageIcon::None,
-        ExplainModelError(m_record, m_data.image().bytes(kFirstBlock, layout::kModelWord.length),
+        ExplainModelError(m_record,
+                          m_data.image().bytes(layout::kFirstBlock, layout::kModelWord.length),
                           language));
 }
 
@@ -104,7 +101,7 @@ bool ModComm::isTheRadioJustWritten() const {
     if (m_lastWritten.isEmpty()) {
         return false;
     }
-    for (const qint32 block : {kFirstBlock, kSecondBlock, kLastBlock}) {
+    for (const qint32 block : {layout::kFirstBlock, layout::kSecondBlock, layout::kLastBlock}) {
         if (m_data.image().bytes(block, layout::kBlockSize) !=
             m_lastWritten.mid(layout::offsetOf(block), layout::kBlockSize)) {
             return false;

@@ -8,10 +8,6 @@ namespace tavrik::steps {
 
 namespace {
 
-constexpr int kFirstBlock = layout::kImageBase;
-constexpr int kSecondBlock = kFirstBlock + layout::kBlockSize;
-constexpr int kLastBlock = kFirstBlock + layout::kImageSize - layout::kBlockSize;
-
 Action send(Request::Kind kind, int address = 0) {
     Action a;
     a.kind = Action::Kind::Send;
@@ -33,7 +29,7 @@ Action endRequest(Step& stepVar, Step step) {
 // The next block of a Read, or the end request after the last.
 Action readNext(LinkState& s) {
     s.BlockAddr = static_cast<qint16>(s.BlockAddr + layout::kBlockSize);
-    if (s.BlockAddr > kLastBlock) {
+    if (s.BlockAddr > layout::kLastBlock) {
         return endRequest(s.ReadStep, Step::EndAfterBlocks);
     }
     return send(Request::Kind::Read, s.BlockAddr);
@@ -102,15 +98,15 @@ Action write(LinkState& s, Step step, const Facts& facts) {
     switch (step) {
     case Step::Handshake:
         s.WriteStep = Step::WriteFirstRead;
-        return send(Request::Kind::Read, kFirstBlock);
+        return send(Request::Kind::Read, layout::kFirstBlock);
     case Step::WriteFirstRead: {
         s.WriteStep = Step::WriteModelRead;
-        Action a = send(Request::Kind::Read, kSecondBlock);
+        Action a = send(Request::Kind::Read, layout::kSecondBlock);
         a.takeBand = true;
         return a;
     }
     case Step::WriteModelRead:
-        return modelChecked(s.WriteStep, facts, Step::WriteTailRead, kLastBlock);
+        return modelChecked(s.WriteStep, facts, Step::WriteTailRead, layout::kLastBlock);
     default:
         return writing(s, step);
     }
@@ -126,15 +122,15 @@ Action mulWrite(LinkState& s, Step step, const Facts& facts) {
         }
         // The first radio, or a radio that answered after two silent time-outs.
         s.WriteStep = Step::WriteModelRead;
-        Action a = send(Request::Kind::Read, kFirstBlock);
+        Action a = send(Request::Kind::Read, layout::kFirstBlock);
         a.newRadio = s.MulWriteNo >= 2;
         return a;
     }
     case Step::WriteModelRead:
-        return modelChecked(s.WriteStep, facts, Step::MulWriteSecondRead, kSecondBlock);
+        return modelChecked(s.WriteStep, facts, Step::MulWriteSecondRead, layout::kSecondBlock);
     case Step::MulWriteSecondRead:
         s.WriteStep = Step::WriteTailRead;
-        return send(Request::Kind::Read, kLastBlock);
+        return send(Request::Kind::Read, layout::kLastBlock);
     case Step::WriteTailRead:
         if (s.MulWriteNo > 1 && facts.radioJustWritten) {
             // Some of its answers to the poll were lost and it passed for a new radio:

@@ -47,6 +47,10 @@ inline constexpr int kImageBase = 0x3B00;
 inline constexpr int kImageSize = 256;
 inline constexpr int kBlockSize = 16;
 inline constexpr int kBlockCount = kImageSize / kBlockSize;
+/// The first block, the second and the last, which the link asks for by name.
+inline constexpr int kFirstBlock = kImageBase;
+inline constexpr int kSecondBlock = kImageBase + kBlockSize;
+inline constexpr int kLastBlock = kImageBase + kImageSize - kBlockSize;
 
 inline constexpr ImageField kModelWord{0x3B00, 7};
 /// A firmware version: its major byte, then its minor byte.
