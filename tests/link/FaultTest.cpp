@@ -206,8 +206,7 @@ TEST(MulWriteWait, TheRadioJustWrittenIsNotWrittenAgain) {
     EXPECT_EQ(bench.messages(), QStringList{"MulWrite Complete!"});
     EXPECT_EQ(bench.sim.storedWrites(0), 7);
     EXPECT_EQ(bench.sim.storedWrites(1), 7);
-    EXPECT_TRUE(bench.window.calls.contains(
-        "status:Same radio again. Waitting next..."));
+    EXPECT_TRUE(bench.window.calls.contains("status:Same radio again. Waitting next..."));
     EXPECT_EQ(bench.window.shownSerials, (QStringList{"2026030500000002", "2026030500000003"}));
 }
 
