@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
