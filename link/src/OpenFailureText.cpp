@@ -14,6 +14,11 @@ namespace {
 
 using namespace texts;
 
+// What the system said of a failure, or that it said nothing.
+QString systemWords(const platform::OpenFailure& f, Language language) {
+    return f.systemText.isEmpty() ? pick(language, "no reason given", "未给出原因") : f.systemText;
+}
+
 QString holdersText(const std::vector<platform::OpenFailure::Holder>& holders, Language language) {
     QStringList names;
     for (const platform::OpenFailure::Holder& h : holders) {
@@ -185,8 +190,7 @@ QString windowsCause(const platform::OpenFailure& f, int portNumber, Language la
                 "(Device Manager shows which COM number the cable has) and try again.",
                 "Windows 报告：%1\n请确认这是写频线的串口（设备管理器中可看到写频线的 COM "
                 "编号），然后重试。")
-        .arg(f.systemText.isEmpty() ? pick(language, "no reason given", "未给出原因")
-                                    : f.systemText);
+        .arg(systemWords(f, language));
 }
 
 QString openCause(const platform::OpenFailure& f, int portNumber, Language language) {
@@ -230,8 +234,7 @@ QString openCause(const platform::OpenFailure& f, int portNumber, Language langu
                 "(hold the mouse over an entry of Com Port to see its device) and try again.",
                 "系统报告：%1\n请确认这是写频线的串口（鼠标停在“串口选择”的条目上可看到对应的"
                 "设备），然后重试。")
-        .arg(f.systemText.isEmpty() ? pick(language, "no reason given", "未给出原因")
-                                    : f.systemText);
+        .arg(systemWords(f, language));
 }
 
 // The part of the memory a block belongs to, in the words of the window.

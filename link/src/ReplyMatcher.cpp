@@ -128,14 +128,15 @@ QByteArray ReplyMatcher::frame() const {
 
 bool ReplyMatcher::garbled() const {
     const qsizetype at = echoAt();
-    return at >= 0 && judge() == Reply::None && m_received.size() > at + m_request.size() && [&] {
-        for (qsizetype a = at; a >= 0; a = m_received.indexOf(m_request, a + 1)) {
-            if (verdictOn(m_received.mid(a + m_request.size())) == Verdict::Pending) {
-                return false;
-            }
+    if (at < 0 || m_received.size() == at + m_request.size()) {
+        return false;
+    }
+    for (qsizetype a = at; a >= 0; a = m_received.indexOf(m_request, a + 1)) {
+        if (verdictOn(m_received.mid(a + m_request.size())) != Verdict::NotAnswer) {
+            return false;
         }
-        return true;
-    }();
+    }
+    return true;
 }
 
 bool ReplyMatcher::strayBeforeEcho() const {

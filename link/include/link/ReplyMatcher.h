@@ -48,7 +48,6 @@ public:
 
     [[nodiscard]] const QByteArray& request() const { return m_request; }
     [[nodiscard]] int answerLength() const { return m_answerLength; }
-    [[nodiscard]] const QByteArray& received() const { return m_received; }
 
 private:
     enum class Verdict { NotAnswer, Pending, Answer, Untrusted };

@@ -34,9 +34,6 @@ struct Request {
     enum class Kind { Handshake, Read, BlockWrite, End };
     Kind kind = Kind::Handshake;
     int address = 0;
-    friend bool operator==(const Request& a, const Request& b) {
-        return a.kind == b.kind && a.address == b.address;
-    }
 };
 
 /// What the shell does next.
