@@ -35,7 +35,7 @@ struct Program::Services {
     platform::SettingsFile ini;
     platform::QtSerialPort port;
     platform::QtTimer waitTimer{kAnswerTimeout};
-    platform::QtTimer quietTimer{kAnswerQuiet};
+    platform::QtTimer quietTimer{kAnswerTimeout};
     platform::QtTimer refreshTimer{ModSetComm::kRefreshInterval};
     platform::QtMessageBoxes messages;
     const platform::SystemClock clock;

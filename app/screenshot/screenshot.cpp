@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     test::VirtualClock clock;
     test::FakeSerialPort port(clock);
     test::FakeTimer waitTimer(clock, kAnswerTimeout);
-    test::FakeTimer quietTimer(clock, kAnswerQuiet);
+    test::FakeTimer quietTimer(clock, kAnswerTimeout);
     test::FakeTimer refreshTimer(clock, ModSetComm::kRefreshInterval);
     test::FakeMessageBoxes messages;
     const test::VirtualTime time(clock);

@@ -199,9 +199,6 @@ void FrmMain::cleanEditedText(int index) {
 // ---- Start-up and shutdown ----------------------------------------------------
 
 void FrmMain::Form_Load() {
-    LinkState& link = m_comm.state();
-    link.MulWriteNo = 0;
-    link.opKind = OpKind::Idle;
     m_data.LoadDefaults();
     m_ports.CheckOsVersion();
     Label6->setText(QString());
@@ -270,20 +267,14 @@ bool FrmMain::inMulWriteMode() const {
     return m_comm.state().opKind == OpKind::MulWrite || !Command1->isEnabled();
 }
 
-bool FrmMain::ShowStartMulWrite() {
-    if (m_comm.state().opKind == OpKind::MulWrite) {
-        Command1->setEnabled(true);
-        Command2->setEnabled(true);
+void FrmMain::ShowStartMulWrite(bool multiWrite) {
+    Command1->setEnabled(!multiWrite);
+    Command2->setEnabled(!multiWrite);
+    if (!multiWrite) {
         Text2[kRadioNumber]->setText(QString());
         Label6->setText(QString());
-        Command4->setText(ui::MulWriteButtonCaption(LanguageFlag(), false));
-        m_comm.state().opKind = OpKind::Idle;
-        return true;
     }
-    Command1->setEnabled(false);
-    Command2->setEnabled(false);
-    Command4->setText(ui::MulWriteButtonCaption(LanguageFlag(), true));
-    return false;
+    Command4->setText(ui::MulWriteButtonCaption(LanguageFlag(), multiWrite));
 }
 
 void FrmMain::Command4_Click() {

@@ -50,21 +50,18 @@ QString lastStepForSupport(const LineRecord& r, Language language) {
     if (r.exchanges.empty()) {
         return pick(language, "(no request sent)", "（未发送请求）");
     }
-    const QByteArray& request = r.exchanges.back().request;
-    if (request == frames::HandshakeRequest()) {
+    const Request& request = r.exchanges.back().request;
+    switch (request.kind) {
+    case Request::Kind::Handshake:
         return pick(language, "the first request (PROGRAM)", "第一个请求（PROGRAM）");
-    }
-    if (request == frames::EndRequest()) {
+    case Request::Kind::End:
         return pick(language, "the end request (END)", "结束请求（END）");
+    case Request::Kind::Read:
+        return pick(language, "reading block %1", "读数据块 %1").arg(blockName(request.address));
+    case Request::Kind::BlockWrite:
+        break;
     }
-    const int address = frames::AddressOf(request);
-    if (frames::IsReadRequest(request)) {
-        return pick(language, "reading block %1", "读数据块 %1").arg(blockName(address));
-    }
-    if (frames::IsDataFrame(request)) {
-        return pick(language, "writing block %1", "写数据块 %1").arg(blockName(address));
-    }
-    return hexBytes(request);
+    return pick(language, "writing block %1", "写数据块 %1").arg(blockName(request.address));
 }
 
 QString lineCause(const LineRecord& r, Language language) {
@@ -181,6 +178,15 @@ QString writeOutcome(const LineRecord& r, Language language) {
                     "%1没有确认正在写入的部分，但可能已经存入：使用前必须重新写入。")
             .arg(radio);
     }
+    if (r.blocksAccepted >= blocks && r.endAnswerNotUnderstood) {
+        return pick(language,
+                    "%1 accepted every block, but its answer to the end of the write could not "
+                    "be understood, so it may still be in programming mode. Switch it off and "
+                    "on, Read it to check, and write it again if anything differs.",
+                    "%1已接受全部数据块，但对写入结束的应答无法识别，可能仍处于编程模式。请将它"
+                    "关机再开机，读出检查，如有不同请重新写入。")
+            .arg(radio);
+    }
     if (r.blocksAccepted >= blocks) {
         return pick(language,
                     "%1 accepted every block, but did not confirm the end of the write, so it "
@@ -230,7 +236,7 @@ QStringList recordDetails(const LineRecord& r, Language language) {
         lines << timed(e.sentAtMs,
                        e.sent ? pick(language, "sent", "发送")
                               : pick(language, "NOT SENT", "未发出"),
-                       e.request);
+                       e.bytes);
         for (const LineRecord::Arrival& a : e.arrivals) {
             lines << timed(a.atMs,
                            a.atTimeOut ? pick(language, "time-out, had come", "超时，已收到")
@@ -269,27 +275,24 @@ LineCause ClassifyLine(const LineRecord& r) {
     return r.anyBytes ? LineCause::NoEcho : LineCause::NothingCameBack;
 }
 
-QString DescribeStep(const QByteArray& request, Language language) {
-    if (request == frames::HandshakeRequest()) {
+QString DescribeStep(const Request& request, Language language) {
+    switch (request.kind) {
+    case Request::Kind::Handshake:
         return pick(language, "connecting to the radio", "连接对讲机");
-    }
-    if (request == frames::EndRequest()) {
+    case Request::Kind::End:
         return pick(language, "ending the programming", "结束编程");
+    case Request::Kind::Read:
+        return pick(language, "reading %1", "读取%1").arg(memoryPart(request.address, language));
+    case Request::Kind::BlockWrite:
+        break;
     }
-    const int address = frames::AddressOf(request);
-    if (frames::IsReadRequest(request)) {
-        return pick(language, "reading %1", "读取%1").arg(memoryPart(address, language));
-    }
-    if (frames::IsDataFrame(request)) {
-        // "(block 3 of 7)", in the order a write sends its blocks.
-        const auto& blocks = layout::kWriteBlocks;
-        const auto n = std::find(blocks.begin(), blocks.end(), address) - blocks.begin();
-        return pick(language, "writing %1 (block %2 of %3)", "写入%1（第 %2 块，共 %3 块）")
-            .arg(memoryPart(address, language))
-            .arg(n + 1)
-            .arg(blocks.size());
-    }
-    return hexBytes(request);
+    // "(block 3 of 7)", in the order a write sends its blocks.
+    const auto& blocks = layout::kWriteBlocks;
+    const auto n = std::find(blocks.begin(), blocks.end(), request.address) - blocks.begin();
+    return pick(language, "writing %1 (block %2 of %3)", "写入%1（第 %2 块，共 %3 块）")
+        .arg(memoryPart(request.address, language))
+        .arg(n + 1)
+        .arg(blocks.size());
 }
 
 QString ModelWordText(const QByteArray& bytes) {

@@ -11,21 +11,6 @@ using frames::ByteAt;
 
 const QByteArray kHandshakeAnswer("\x51\x58\x06", 3);
 
-enum class Shape { Handshake, Single, Frame, Unknown };
-
-Shape shapeOf(const QByteArray& request, int answerLength) {
-    if (request == frames::HandshakeRequest()) {
-        return Shape::Handshake;
-    }
-    if (frames::IsReadRequest(request)) {
-        return Shape::Frame;
-    }
-    if (answerLength == frames::kSingleAnswerLength) {
-        return Shape::Single;
-    }
-    return Shape::Unknown;
-}
-
 // True when `part` (at most a frame long) agrees with a good answer to a read of
 // `address` as far as it goes.
 bool couldBeFrameFor(const QByteArray& part, int address) {
@@ -38,9 +23,9 @@ bool couldBeFrameFor(const QByteArray& part, int address) {
 
 } // namespace
 
-void ReplyMatcher::expect(const QByteArray& request, int answerLength) {
-    m_request = request;
-    m_answerLength = answerLength;
+void ReplyMatcher::expect(const Request& request, const QByteArray& bytes) {
+    m_kind = request;
+    m_request = bytes;
     m_received.clear();
 }
 
@@ -58,42 +43,39 @@ ReplyMatcher::Verdict ReplyMatcher::verdictOn(const QByteArray& behind) const {
     const auto whole = [&](qsizetype length) {
         return behind.size() == length ? Verdict::Answer : Verdict::Untrusted;
     };
-    switch (shapeOf(m_request, m_answerLength)) {
-    case Shape::Handshake:
+    switch (m_kind.kind) {
+    case Request::Kind::Handshake:
         if (!kHandshakeAnswer.startsWith(behind.left(kHandshakeAnswer.size()))) {
             return Verdict::NotAnswer;
         }
-        return behind.size() < kHandshakeAnswer.size() ? Verdict::Pending
-                                                       : whole(kHandshakeAnswer.size());
-    case Shape::Single: {
+        return behind.size() < kHandshakeAnswer.size() ? Verdict::Pending : Verdict::Answer;
+    case Request::Kind::BlockWrite:
+    case Request::Kind::End: {
         if (behind.isEmpty()) {
             return Verdict::Pending;
         }
         const std::uint8_t b = ByteAt(behind, 0);
         return b == frames::kAck || b == frames::kReject ? whole(1) : Verdict::NotAnswer;
     }
-    case Shape::Frame:
-        if (!couldBeFrameFor(behind.left(frames::kFrameLength), frames::AddressOf(m_request))) {
+    case Request::Kind::Read:
+        if (!couldBeFrameFor(behind.left(frames::kFrameLength), m_kind.address)) {
             return Verdict::NotAnswer;
         }
         return behind.size() < frames::kFrameLength ? Verdict::Pending
                                                     : whole(frames::kFrameLength);
-    case Shape::Unknown:
-        break;
     }
     return Verdict::NotAnswer;
 }
 
 Reply ReplyMatcher::replyFor(const QByteArray& behind) const {
-    switch (shapeOf(m_request, m_answerLength)) {
-    case Shape::Handshake:
+    switch (m_kind.kind) {
+    case Request::Kind::Handshake:
         return Reply::Handshake;
-    case Shape::Single:
+    case Request::Kind::BlockWrite:
+    case Request::Kind::End:
         return ByteAt(behind, 0) == frames::kAck ? Reply::Ack : Reply::Reject;
-    case Shape::Frame:
+    case Request::Kind::Read:
         return Reply::Read;
-    case Shape::Unknown:
-        break;
     }
     return Reply::None;
 }
@@ -131,12 +113,15 @@ bool ReplyMatcher::garbled() const {
     if (at < 0 || m_received.size() == at + m_request.size()) {
         return false;
     }
+    QByteArray behind;
     for (qsizetype a = at; a >= 0; a = m_received.indexOf(m_request, a + 1)) {
-        if (verdictOn(m_received.mid(a + m_request.size())) != Verdict::NotAnswer) {
+        behind = m_received.mid(a + m_request.size());
+        if (verdictOn(behind) != Verdict::NotAnswer) {
             return false;
         }
     }
-    return true;
+    // A second echo still arriving behind the last one may yet carry the answer.
+    return !m_request.startsWith(behind);
 }
 
 bool ReplyMatcher::strayBeforeEcho() const {

@@ -99,12 +99,9 @@ Action write(LinkState& s, Step step, const Facts& facts) {
     case Step::Handshake:
         s.WriteStep = Step::WriteFirstRead;
         return send(Request::Kind::Read, layout::kFirstBlock);
-    case Step::WriteFirstRead: {
+    case Step::WriteFirstRead:
         s.WriteStep = Step::WriteModelRead;
-        Action a = send(Request::Kind::Read, layout::kSecondBlock);
-        a.takeBand = true;
-        return a;
-    }
+        return send(Request::Kind::Read, layout::kSecondBlock);
     case Step::WriteModelRead:
         return modelChecked(s.WriteStep, facts, Step::WriteTailRead, layout::kLastBlock);
     default:
@@ -127,11 +124,9 @@ Action mulWrite(LinkState& s, Step step, const Facts& facts) {
         return a;
     }
     case Step::WriteModelRead:
-        return modelChecked(s.WriteStep, facts, Step::MulWriteSecondRead, layout::kSecondBlock);
-    case Step::MulWriteSecondRead:
-        s.WriteStep = Step::WriteTailRead;
-        return send(Request::Kind::Read, layout::kLastBlock);
-    case Step::WriteTailRead:
+        return modelChecked(s.WriteStep, facts, Step::MulWriteSerialRead,
+                            layout::kSerialNumber.address);
+    case Step::MulWriteSerialRead:
         if (s.MulWriteNo > 1 && facts.radioJustWritten) {
             // Some of its answers to the poll were lost and it passed for a new radio:
             // it is not written again, and the wait for the next one goes on.
@@ -141,7 +136,11 @@ Action mulWrite(LinkState& s, Step step, const Facts& facts) {
             a.kind = Action::Kind::WaitForNextRadio;
             return a;
         }
-        return writing(s, step);
+        s.WriteStep = Step::MulWriteSecondRead;
+        return send(Request::Kind::Read, layout::kSecondBlock);
+    case Step::MulWriteSecondRead:
+        s.WriteStep = Step::WriteTailRead;
+        return send(Request::Kind::Read, layout::kLastBlock);
     default:
         return writing(s, step);
     }
@@ -183,10 +182,6 @@ Action TimedOut(LinkState& s) {
         return send(Request::Kind::Handshake);
     }
     return ending(Action::Kind::CommunicationError);
-}
-
-bool StoresAtFirstBlock(const LinkState& state) {
-    return state.opKind == OpKind::Write && state.LastGoodStep == Step::Handshake;
 }
 
 } // namespace tavrik::steps

@@ -2,8 +2,8 @@
 
 namespace tavrik::platform {
 
-std::chrono::milliseconds SystemClock::steady() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
+std::chrono::microseconds SystemClock::steady() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
 }
 

@@ -4,6 +4,8 @@ namespace tavrik::platform {
 
 QtTimer::QtTimer(std::chrono::milliseconds interval) {
     m_timer.setInterval(interval);
+    // The link's waits are a few milliseconds long: a coarse timer could stretch them.
+    m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
         if (m_handler) {
             m_handler();
@@ -18,6 +20,10 @@ void QtTimer::setEnabled(bool enabled) {
     } else {
         m_timer.stop();
     }
+}
+
+void QtTimer::setInterval(std::chrono::milliseconds interval) {
+    m_timer.setInterval(interval);
 }
 
 bool QtTimer::isEnabled() const {

@@ -126,8 +126,19 @@ QString ModData::codePageText(int address, int length) const {
 }
 
 bool ModData::IsExpectedModel() const {
-    return TrimAtNul(charBytesText(layout::kModelWord.address, layout::kModelWord.length)) ==
-           QLatin1String(kModelWord);
+    return IsModelWord(m_image.bytes(layout::kModelWord.address, layout::kModelWord.length));
+}
+
+// The model word is ASCII, which reads the same in every code page the program knows.
+bool IsModelWord(const QByteArray& bytes) {
+    QByteArray text = bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (endsText(static_cast<std::uint8_t>(text.at(i)))) {
+            text.truncate(i);
+            break;
+        }
+    }
+    return TrimAtNul(QString::fromLatin1(text)) == QLatin1String(kModelWord);
 }
 
 void ModData::NextSerialNumber() {

@@ -89,7 +89,7 @@ struct Bench {
     test::FakeSerialPort port{clock};
     // The program's own intervals: a wrong one shows in the runs.
     test::FakeTimer waitTimer{clock, kAnswerTimeout};
-    test::FakeTimer quietTimer{clock, kAnswerQuiet};
+    test::FakeTimer quietTimer{clock, kAnswerTimeout};
     test::FakeTimer refreshTimer{clock, ModSetComm::kRefreshInterval};
     test::FakeMessageBoxes messages;
     test::VirtualTime time{clock};
@@ -344,7 +344,9 @@ void expectMode(app::FrmMain& w, bool running, const char* caption, const char* 
 
 TEST(MulWrite, InChineseCaptionsAndButtonsFollowARunToItsEnd) {
     Bench bench;
-    bench.attachRadios({radiosim::DefaultMemory(), radiosim::DefaultMemory()});
+    radiosim::Memory second = radiosim::DefaultMemory();
+    test::Put(second, 0x2F, "3"); // radios of a batch differ in their serial numbers
+    bench.attachRadios({radiosim::DefaultMemory(), second});
     app::FrmMain& w = bench.open(0x0804);
     w.Text2[0]->setText(QStringLiteral("2"));
     w.Command4_Click();

@@ -142,18 +142,21 @@ TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
     }
 }
 
-// A block write request for `address` (22 bytes: W, address, length, data, sum, 06).
-QByteArray blockWrite(const char* addressHex) {
-    return QByteArray::fromHex(addressHex).prepend('W').append('\x10').append(18, '\0');
+Request blockWrite(int address) {
+    return {Request::Kind::BlockWrite, address};
+}
+
+Request read(int address) {
+    return {Request::Kind::Read, address};
 }
 
 TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
-    const QByteArray program("PROGRAM");
-    const QByteArray end("END");
+    const Request program{Request::Kind::Handshake, 0};
+    const Request end{Request::Kind::End, 0};
     struct Case {
         OpKind kind;
         std::function<void(LineRecord&)> line; // what the line showed
-        QByteArray lastRequest;
+        Request lastRequest;
         Language language;
         const char* says;                // the explanation below the first line
         const char* details = "";        // and behind "Show Details..."
@@ -196,16 +199,16 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "The cable returned the request, but the radio did not answer. Most likely the radio "
          "is switched off|The radio was not written to: its settings are unchanged."},
         // Silent after the 0x3BF0 read answer: the first block write went out.
-        {OpKind::Write, silentAfterAnswers(1, 0), blockWrite("3B00"), Language::English,
+        {OpKind::Write, silentAfterAnswers(1, 0), blockWrite(0x3B00), Language::English,
          "then stopped answering while writing the radio type and band (block 1 of 7). Most "
          "likely the cable was pulled|The radio did not confirm the part being written, but may "
          "already hold it: it must be written again before it is used.",
          "Block writes sent: 1, accepted: 0 of 7, end confirmed: no\nLast step: writing block "
          "3B00\n"},
-        {OpKind::Write, silentAfterAnswers(1, 0), blockWrite("3B00"), Language::Chinese,
+        {OpKind::Write, silentAfterAnswers(1, 0), blockWrite(0x3B00), Language::Chinese,
          "对讲机起初有应答，在写入机型和频段（第 1 块，共 7 块）时停止应答。|对讲机没有确认正在"
          "写入的部分，但可能已经存入：使用前必须重新写入。"},
-        {OpKind::Write, silentAfterAnswers(3, 2), blockWrite("3B60"), Language::Chinese,
+        {OpKind::Write, silentAfterAnswers(3, 2), blockWrite(0x3B60), Language::Chinese,
          "在写入经销商信息（第 3 块，共 7 块）时停止应答。|写入中途停止。对讲机已接受 7 个数据块中"
          "的 2 个，现在可能只有部分新设置：使用前请重新写入。"},
         {OpKind::Write, silentAfterAnswers(7, 7), end, Language::English,
@@ -222,16 +225,16 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "understood. The usual reasons are noise on the line, a faulty cable or another device "
          "on the line. Try again.",
          "Last step: the first request (PROGRAM)\n"},
-        {OpKind::Read, garbled(true), QByteArray::fromHex("523B7010"), Language::Chinese,
+        {OpKind::Read, garbled(true), read(0x3B70), Language::Chinese,
          "在读取经销商信息时，对讲机有应答，但应答无法识别。常见原因是线路干扰、写频线故障，或线"
          "路上接有其他设备。请重试。",
          "最后一步：读数据块 3B70\n"},
-        {OpKind::Write, [](LineRecord& r) { r.anyBytes = r.refusedTooOften = true; },
-         QByteArray::fromHex("523BF010"), Language::English,
+        {OpKind::Write, [](LineRecord& r) { r.anyBytes = r.refusedTooOften = true; }, read(0x3BF0),
+         Language::English,
          "While reading the last part of the memory, the radio refused the request three times "
          "in a row."},
         // A multi-write says first where its series stands.
-        {OpKind::MulWrite, radioInHand(4, garbledWrite), blockWrite("3B60"), Language::English,
+        {OpKind::MulWrite, radioInHand(4, garbledWrite), blockWrite(0x3B60), Language::English,
          "3 radios of this series were written completely before the one in hand (radio 4): "
          "radios 1 to 3 are done.\n\nWhile writing the dealer information (block 3 of 7), the "
          "radio answered, but the answer could not be understood.|The write stopped part-way. "
@@ -240,7 +243,7 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "Radio in hand: 4\n"},
         {OpKind::MulWrite,
          radioInHand(4, [](LineRecord& r) { r.portLost = r.radioAnswered = true; }),
-         blockWrite("3B70"), Language::Chinese,
+         blockWrite(0x3B70), Language::Chinese,
          "当前：第 4 台。本批在它之前已完整写入 3 台：第 1–3 台已完成。|在写入经销商信息（第 4 "
          "块，共 7 块）时串口丢失：很可能适配器被拔出，或设备 /dev/ttyUSB0 停止工作。",
          "当前：第 4 台\n"},
@@ -252,12 +255,12 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          Language::English,
          "2 radios of this series were written completely before the one in hand (radio 3): "
          "radios 1 and 2 are done.\n\nAfter radio 2, no next radio answered"},
-        {OpKind::MulWrite, radioInHand(2, silentAfterAnswers(0, 0)),
-         QByteArray::fromHex("523B0010"), Language::Chinese,
+        {OpKind::MulWrite, radioInHand(2, silentAfterAnswers(0, 0)), read(0x3B00),
+         Language::Chinese,
          "当前：第 2 台。本批在它之前已完整写入 1 台：第 1 台已完成。|对讲机报告的机型标识为“<DD"
          ">IX<00>”；本程序只支持机型标识为“TAVRIK”的对讲机。|当前这台对讲机未被写入",
          "机型标识：<DD>IX<00>（3C 44 44 3E 49 58 00）\n", "<DD>IX\0"},
-        {OpKind::Read, silentAfterAnswers(0, 0), QByteArray::fromHex("523B0010"), Language::English,
+        {OpKind::Read, silentAfterAnswers(0, 0), read(0x3B00), Language::English,
          "The radio reports its model as \"TAVRIX<00>\"; this program works only with radios "
          "that report \"TAVRIK\". Check that the radio in hand is a TAVRIK.",
          "Model identification: TAVRIX<00> (54 41 56 52 49 58 00)\n", "TAVRIX\0"},
@@ -268,7 +271,7 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
         r.kind = c.kind;
         r.device = QStringLiteral("/dev/ttyUSB0");
         c.line(r);
-        r.exchanges.push_back({c.lastRequest, 0, true, {}, 0});
+        r.exchanges.push_back({c.lastRequest, {}, 0, true, {}, 0});
         const platform::MessageDetails d =
             c.modelWord ? ExplainModelError(r, QByteArray(c.modelWord, 7), c.language)
                         : ExplainLineFailure(r, c.language);

@@ -18,12 +18,19 @@
 #include <memory>
 #include <vector>
 
+#include <ostream>
+
+// Texts in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace tavrik::test {
 
 /// A main window that records what the link asks of it.
 class FakeWindow final : public LinkWindow {
 public:
-    FakeWindow(ModData& data, ModComm& comm) : m_data(data), m_comm(comm) {}
+    explicit FakeWindow(ModData& data) : m_data(data) {}
 
     void ShowByData() override {
         calls << QStringLiteral("ShowByData");
@@ -46,14 +53,12 @@ public:
         s.SellDate = QStringLiteral("2026-03-05");
         s.Seller = QStringLiteral("Li Lei");
     }
-    bool ShowStartMulWrite() override {
+    void ShowStartMulWrite(bool multiWrite) override {
         calls << QStringLiteral("ShowStartMulWrite");
-        mulWriteMode = m_comm.state().opKind != OpKind::MulWrite;
-        if (!mulWriteMode) {
+        mulWriteMode = multiWrite;
+        if (!multiWrite) {
             number.clear();
-            m_comm.state().opKind = OpKind::Idle;
         }
-        return !mulWriteMode;
     }
     void setMulWriteStatus(const QString& text) override {
         calls << QStringLiteral("status:") + text;
@@ -77,7 +82,6 @@ public:
 
 private:
     ModData& m_data;
-    ModComm& m_comm;
 };
 
 inline radiosim::SimOptions pacedOptions() {
@@ -92,7 +96,7 @@ struct LinkBench {
     explicit LinkBench(std::vector<radiosim::Memory> radios = {radiosim::DefaultMemory()},
                        const radiosim::SimOptions& options = pacedOptions())
         : sim(std::move(radios), options),
-          comm(port, timer, quietTimer, boxes, time, data, window, [] { return qint16{3}; }) {
+          comm(port, timer, wakeTimer, boxes, time, data, window, [] { return qint16{3}; }) {
         data.LoadDefaults();
         port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             return sim.receive(sent, now);
@@ -143,12 +147,12 @@ struct LinkBench {
     /// The operation is over: idle, port closed, no time-out running.
     [[nodiscard]] bool ended() const {
         return comm.state().opKind == OpKind::Idle && !port.isOpen() && !timer.isEnabled() &&
-               !quietTimer.isEnabled();
+               !wakeTimer.isEnabled();
     }
 
     VirtualClock clock;
     FakeTimer timer{clock, kAnswerTimeout};
-    FakeTimer quietTimer{clock, kAnswerQuiet};
+    FakeTimer wakeTimer{clock, kAnswerTimeout};
     FakeSerialPort port{clock};
     FakeMessageBoxes boxes;
     VirtualTime time{clock};
@@ -157,7 +161,7 @@ struct LinkBench {
     ModData data{*codePage, calendar};
     radiosim::RadioSim sim;
     ModComm comm;
-    FakeWindow window{data, comm};
+    FakeWindow window{data};
 };
 
 /// Words separated by spaces, as a list.

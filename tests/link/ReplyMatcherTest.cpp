@@ -27,16 +27,26 @@ const char* const kFrame3B20 = "57 3B 20 10 00000000000000000000000000000000 6B 
 const char* const kWrite3B00 = "57 3B 00 10 00000000000000000000000000000000 4B 06";
 const char* const kEnd = "45 4E 44";
 
+// The request each of the byte strings above is sent for.
+Request requestOf(const char* bytes) {
+    const std::map<const char*, Request> kinds = {{kProgram, {Request::Kind::Handshake, 0}},
+                                                  {kRead3B10, {Request::Kind::Read, 0x3B10}},
+                                                  {kWrite3B00, {Request::Kind::BlockWrite, 0x3B00}},
+                                                  {kEnd, {Request::Kind::End, 0}}};
+    return kinds.at(bytes);
+}
+
 // What came back, written as words: P "PROGRAM", R the read of 3B10, F its answer,
 // G the answer for 3B20, W the block write of 3B00, E "END", N 120 noise bytes (more
-// than a 101-byte handshake buffer holds), anything else one byte in hexadecimal.
+// than a 101-byte handshake buffer holds), M 1100 (more than the port's 1024), anything
+// else one byte in hexadecimal.
 // Chunks arrive one after the other, split at "|"; a chunk led by "~" arrives byte by
 // byte.
 std::vector<QByteArray> chunks(const char* text) {
     const std::map<QString, QByteArray> words = {
-        {"P", hex(kProgram)},          {"R", hex(kRead3B10)},  {"F", hex(kFrame3B10)},
-        {"G", hex(kFrame3B20)},        {"W", hex(kWrite3B00)}, {"E", hex(kEnd)},
-        {"N", QByteArray(120, '\x55')}};
+        {"P", hex(kProgram)},           {"R", hex(kRead3B10)},          {"F", hex(kFrame3B10)},
+        {"G", hex(kFrame3B20)},         {"W", hex(kWrite3B00)},         {"E", hex(kEnd)},
+        {"N", QByteArray(120, '\x55')}, {"M", QByteArray(1100, '\x55')}};
     std::vector<QByteArray> out;
     for (QString chunk : QString::fromLatin1(text).split(QLatin1Char('|'))) {
         const bool bytewise = chunk.startsWith(QLatin1Char('~'));
@@ -54,7 +64,6 @@ std::vector<QByteArray> chunks(const char* text) {
 TEST(ReplyMatcher, JudgesWhatCameBackAsTheAnswerToTheRequest) {
     struct Case {
         const char* request;
-        int answerLength;
         const char* back;
         Reply reply;      // after the last chunk
         const char* seen; // g: garbled (no answer behind the echo), s: a stray byte ahead of it
@@ -62,32 +71,35 @@ TEST(ReplyMatcher, JudgesWhatCameBackAsTheAnswerToTheRequest) {
     const char* const r = kRead3B10;
     const char* const w = kWrite3B00;
     const std::vector<Case> cases = {
-        {kProgram, 3, "P 51 58 06", Reply::Handshake, ""},
-        {kProgram, 3, "55 P 51 58 06", Reply::Handshake, "s"},
-        {kProgram, 3, "N | ~P 51 58 06", Reply::Handshake, "s"},
-        {kProgram, 3, "P 51 58 06 06", Reply::Untrusted, ""},
-        {kProgram, 3, "P 51 58 00", Reply::None, "g"},
-        {r, 22, "R F", Reply::Read, ""},
-        {r, 22, "R 57 3B 10 10 00 00", Reply::None, ""}, // the answer still arriving
-        {r, 22, "R 57 3B 10 10 00 00 | 0000000000000000000000000000 5B 06", Reply::Read, ""},
-        {r, 22, "R R F", Reply::Read, ""}, // a doubled echo
-        {r, 22, "R G", Reply::None, "g"},  // another block
-        {r, 22, "R 57 3B 10 10 00000000000000000000000000000000 5C 06", Reply::None, "g"},
-        {r, 22, "R F 06", Reply::Untrusted, ""},
-        {w, 1, "W 06", Reply::Ack, ""},
-        {w, 1, "W 06 0A", Reply::Untrusted, ""},
-        {w, 1, "06 W", Reply::None, "s"}, // the echo ends in 06 itself: no acknowledge
-        {w, 1, "3B 00 10 00000000000000000000000000000000 4B 06 06", Reply::None, "s"},
-        {kEnd, 1, "E 0A", Reply::Reject, ""},
-        {kEnd, 1, "E E 06", Reply::Ack, ""},
-        {kEnd, 1, "E 55", Reply::None, "g"},
-        {kEnd, 1, "0A", Reply::None, "s"},
-        {kEnd, 1, "45 4E", Reply::None, ""}, // the start of the echo
+        {kProgram, "P 51 58 06", Reply::Handshake, ""},
+        {kProgram, "55 P 51 58 06", Reply::Handshake, "s"},
+        {kProgram, "N | ~P 51 58 06", Reply::Handshake, "s"},
+        {kProgram, "M P 51 58 06", Reply::Handshake, "s"},         // more noise than is kept
+        {kProgram, "P 51 58 06 06 55 | 0A", Reply::Handshake, ""}, // whatever follows it
+        {kProgram, "P 51 58 00", Reply::None, "g"},
+        {r, "R F", Reply::Read, ""},
+        {r, "R 57 3B 10 10 00 00", Reply::None, ""}, // the answer still arriving
+        {r, "R 57 3B 10 10 00 00 | 0000000000000000000000000000 5B 06", Reply::Read, ""},
+        {r, "R R F", Reply::Read, ""},   // a doubled echo
+        {r, "R 52 3B", Reply::None, ""}, // ... still arriving
+        {r, "R 57 3B 10 0F 00000000000000000000000000000000 5A 06", Reply::None, "g"}, // length
+        {r, "R G", Reply::None, "g"}, // another block
+        {r, "R 57 3B 10 10 00000000000000000000000000000000 5C 06", Reply::None, "g"},
+        {r, "R F 06", Reply::Untrusted, ""},
+        {w, "W 06", Reply::Ack, ""},
+        {w, "W 06 0A", Reply::Untrusted, ""},
+        {w, "06 W", Reply::None, "s"}, // the echo ends in 06 itself: no acknowledge
+        {w, "3B 00 10 00000000000000000000000000000000 4B 06 06", Reply::None, "s"},
+        {kEnd, "E 0A", Reply::Reject, ""},
+        {kEnd, "E E 06", Reply::Ack, ""},
+        {kEnd, "E 55", Reply::None, "g"},
+        {kEnd, "0A", Reply::None, "s"},
+        {kEnd, "45 4E", Reply::None, ""}, // the start of the echo
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.request << ": " << c.back);
         ReplyMatcher matcher;
-        matcher.expect(hex(c.request), c.answerLength);
+        matcher.expect(requestOf(c.request), hex(c.request));
         Reply reply = Reply::None;
         for (const QByteArray& chunk : chunks(c.back)) {
             reply = matcher.add(chunk);
@@ -102,9 +114,9 @@ TEST(ReplyMatcher, JudgesWhatCameBackAsTheAnswerToTheRequest) {
 // A new request forgets what came back for the one before.
 TEST(ReplyMatcher, ANewRequestStartsAfresh) {
     ReplyMatcher matcher;
-    matcher.expect(hex(kProgram), 3);
+    matcher.expect(requestOf(kProgram), hex(kProgram));
     ASSERT_EQ(matcher.add(hex(kProgram) + hex("51 58 06")), Reply::Handshake);
-    matcher.expect(hex(kProgram), 3);
+    matcher.expect(requestOf(kProgram), hex(kProgram));
     EXPECT_EQ(matcher.judge(), Reply::None);
     EXPECT_EQ(matcher.add(hex("51 58 06")), Reply::None);
 }

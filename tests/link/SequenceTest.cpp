@@ -59,12 +59,13 @@ TEST(Write, BeforeAnyReadSendsTheRadiosOwnBytesBack) {
 
 TEST(MulWrite, WritesThreeRadiosEachWithItsOwnBytes) {
     // Radios that differ in bytes a write sends back as they were: the flag byte's
-    // foreign bits, the area code and block 0x3BF0.
+    // foreign bits, the area code and block 0x3BF0; and in their serial numbers.
     std::vector<Memory> radios(3, radiosim::DefaultMemory());
     for (int r = 0; r < 3; ++r) {
         Put(radios[r], 0x10, QByteArray(1, char(0x81 + 0x10 * r)));
         Put(radios[r], 0x1C, QByteArray::number(r).repeated(4));
         Put(radios[r], 0xF0, QByteArray(16, char('a' + r)));
+        Put(radios[r], 0x2F, QByteArray(1, char('1' + r)));
     }
     LinkBench bench(radios);
     bench.window.windowLanguage = Language::Chinese;
@@ -90,7 +91,7 @@ TEST(MulWrite, WritesThreeRadiosEachWithItsOwnBytes) {
         }
     }
     const QStringList perRadio =
-        words("PROGRAM R3B00 R3B10 R3BF0 W3B00 W3B10 W3B60 W3B70 W3B80 W3B90 W3BF0 END");
+        words("PROGRAM R3B00 R3B20 R3B10 R3BF0 W3B00 W3B10 W3B60 W3B70 W3B80 W3B90 W3BF0 END");
     EXPECT_EQ(collapsed, perRadio + perRadio + perRadio);
 
     QStringList shown = bench.window.calls;

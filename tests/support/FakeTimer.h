@@ -33,6 +33,7 @@ public:
             });
         }
     }
+    void setInterval(std::chrono::milliseconds interval) override { m_interval = interval; }
     [[nodiscard]] bool isEnabled() const override { return m_pending.has_value(); }
     void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
 

@@ -48,11 +48,9 @@ private:
 class VirtualTime final : public platform::Clock {
 public:
     explicit VirtualTime(const VirtualClock& clock) : m_clock(clock) {}
-    [[nodiscard]] std::chrono::milliseconds steady() const override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(m_clock.now());
-    }
+    [[nodiscard]] std::chrono::microseconds steady() const override { return m_clock.now(); }
     [[nodiscard]] QDateTime now() const override {
-        return QDateTime(QDate(2026, 3, 5), QTime(9, 30)).addMSecs(steady().count());
+        return QDateTime(QDate(2026, 3, 5), QTime(9, 30)).addMSecs(steady().count() / 1000);
     }
 
 private:

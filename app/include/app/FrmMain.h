@@ -37,7 +37,7 @@ struct FrmMainServices {
     platform::ProfileFile& ini;
     platform::SerialPort& port;
     platform::Timer& waitTimer;    ///< 500 ms answer time-out
-    platform::Timer& quietTimer;   ///< 4 ms quiet check behind an answer
+    platform::Timer& quietTimer;   ///< wakes the link at the end of its waits
     platform::Timer& refreshTimer; ///< 1000 ms port list refresh
     platform::MessageBoxes& messages;
     const platform::Clock& clock; ///< times the record of what the line showed
@@ -58,7 +58,7 @@ public:
     // What the programming link needs of the window.
     void ShowByData() override;
     void GetDataByShow() override;
-    bool ShowStartMulWrite() override;
+    void ShowStartMulWrite(bool multiWrite) override;
     void setMulWriteStatus(const QString& text) override;
     void setMulWriteNumber(const QString& text) override;
     [[nodiscard]] Language language() const override {

@@ -32,7 +32,7 @@ enum class LineCause {
 /// The step a request stands for, in a dealer's words: "connecting to the radio",
 /// "reading the factory information", "writing the dealer information (block 3 of 7)",
 /// "ending the programming". The block address is left to the details.
-[[nodiscard]] QString DescribeStep(const QByteArray& request, Language language);
+[[nodiscard]] QString DescribeStep(const Request& request, Language language);
 
 /// A model word as the radio reported it: printable ASCII as it stands, any other
 /// byte as <hh> ("TAVR<FF><FF><FF>").

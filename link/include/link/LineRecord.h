@@ -23,7 +23,8 @@ struct LineRecord {
     };
     /// One request and what came back for it.
     struct Exchange {
-        QByteArray request;
+        Request request;
+        QByteArray bytes; ///< the request as sent
         qint64 sentAtMs = 0;
         bool sent = true; ///< false when the port refused to send it
         std::vector<Arrival> arrivals;
@@ -32,7 +33,6 @@ struct LineRecord {
     /// Requests kept for the details, and what is kept of what came back for each.
     static constexpr std::size_t kKeptExchanges = 12;
     static constexpr qsizetype kKeptBytesPerExchange = 256;
-    static constexpr qsizetype kBlockWriteLength = 22;
 
     OpKind kind{};
     int portNumber = 0;
@@ -47,6 +47,10 @@ struct LineRecord {
     int blockWritesSent = 0;    ///< block write requests sent to the radio
     int blocksAccepted = 0;     ///< block writes the radio acknowledged
     bool endAcknowledged = false;
+    /// The radio answered the end request, but more bytes followed the answer, so it
+    /// could not be trusted; the end request was not sent again (a radio that took it
+    /// has left programming).
+    bool endAnswerNotUnderstood = false;
     bool refusedTooOften = false; ///< the radio rejected the same request every time
     bool waitingForNextRadio = false;
     bool portLost = false; ///< the port went away, or refused a request
@@ -57,13 +61,13 @@ struct LineRecord {
 
     std::deque<Exchange> exchanges;
 
-    /// A request was sent at `atMs` (or refused by the port: not `sent`).
-    void noteSent(const QByteArray& request, qint64 atMs, bool sent) {
-        if (sent && request.size() == kBlockWriteLength && request.at(0) == 'W') {
+    /// `request` was sent as `bytes` at `atMs` (or refused by the port: not `sent`).
+    void noteSent(const Request& request, const QByteArray& bytes, qint64 atMs, bool sent) {
+        if (sent && request.kind == Request::Kind::BlockWrite) {
             ++blockWritesSent;
         }
         portLost = portLost || !sent;
-        exchanges.push_back({request, atMs, sent, {}, 0});
+        exchanges.push_back({request, bytes, atMs, sent, {}, 0});
         if (exchanges.size() > kKeptExchanges) {
             exchanges.pop_front();
         }
@@ -86,7 +90,7 @@ struct LineRecord {
     /// Forgets what the radio in hand did (a multi-write's next radio).
     void startRadio() {
         anyBytes = echoSeen = radioAnswered = endAcknowledged = refusedTooOften = false;
-        answerNotUnderstood = false;
+        answerNotUnderstood = endAnswerNotUnderstood = false;
         blockWritesSent = blocksAccepted = 0;
     }
 };

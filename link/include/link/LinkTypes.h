@@ -25,6 +25,7 @@ enum class Language : qint16 { English = 1, Chinese = 2 };
 ///   4     write             read of 0x3B10 (model check on its answer)
 ///   4     multi-write       read of 0x3B00 (model check on its answer)
 ///   43    multi-write       read of 0x3B10, after the model check
+///   44    multi-write       read of 0x3B20 (the serial number), after the model check
 ///   42    write, multi      read of 0x3BF0, the last block read before the writes
 ///   5     write, multi      a block write
 ///   69    all               end request after the last block
@@ -32,7 +33,8 @@ enum class Language : qint16 { English = 1, Chinese = 2 };
 ///
 /// Code 4 stands for three requests, told apart by the kind of operation. 42 and 43
 /// fetch the blocks whose bytes a write sends back as held, from the radio being
-/// written, so that nothing of another radio (or of an all-zero image) is copied into it.
+/// written, so that nothing of another radio (or of an all-zero image) is copied into it;
+/// 44 tells the radio just written in a multi-write from the next one.
 enum class Step : qint16 {
     None = 0,
     Handshake = 1,
@@ -42,16 +44,30 @@ enum class Step : qint16 {
     WriteModelRead = 4,
     WriteTailRead = 42,
     MulWriteSecondRead = 43,
+    MulWriteSerialRead = 44,
     WriteBlock = 5,
     EndAfterBlocks = 69,
     EndAfterModelError = 70,
 };
 
+/// A request of the protocol, as the link sends it: the kind, and for a read or a block
+/// write the block's address. The link hands this value on (to the reply matcher, the
+/// record of the line and the failure texts), so nothing works the kind out again from
+/// the bytes on the line.
+struct Request {
+    enum class Kind { Handshake, Read, BlockWrite, End };
+    Kind kind = Kind::Handshake;
+    int address = 0;
+
+    friend bool operator==(const Request& a, const Request& b) {
+        return a.kind == b.kind && a.address == b.address;
+    }
+    friend bool operator!=(const Request& a, const Request& b) { return !(a == b); }
+};
+
 /// The answer time-out of every request.
 inline constexpr std::chrono::milliseconds kAnswerTimeout{500};
-/// How long the line must stay quiet behind an answer that leads to something that cannot
-/// be taken back (the end request, an ending, the window's fields) before it is taken:
-/// about four characters at 9600 baud.
-inline constexpr std::chrono::milliseconds kAnswerQuiet{4};
+/// One character on the line at 9600 baud, 8N1: ten bits.
+inline constexpr std::chrono::microseconds kCharTime{1042};
 
 } // namespace tavrik

@@ -8,8 +8,7 @@
 /// the shell knows in, the next action out. No I/O, no window, no timer.
 namespace tavrik {
 
-/// The link's state, kept by the link and read (and, by the window, changed back to
-/// idle) directly, as the operation state of the program.
+/// The link's state: written by the link's machine alone, read by the window.
 struct LinkState {
     OpKind opKind = OpKind::Idle;
     Step ReadStep = Step::None;
@@ -29,12 +28,7 @@ inline constexpr qint16 kCursorStart = 0x3AF0;
 /// Time-outs counted while a multi-write waits for its next radio before it gives up.
 inline constexpr qint32 kMaxWaitNextCount = 28800;
 
-/// A request of the protocol; `address` is the block of a read or a block write.
-struct Request {
-    enum class Kind { Handshake, Read, BlockWrite, End };
-    Kind kind = Kind::Handshake;
-    int address = 0;
-};
+using tavrik::Request;
 
 /// What the shell does next.
 struct Action {
@@ -50,7 +44,6 @@ struct Action {
     };
     Kind kind = Kind::None;
     Request request;
-    bool takeBand = false;   ///< the band comes from the block just read (0x3B00)
     bool takeFields = false; ///< take the window's fields and build the image first
     bool newRadio = false;   ///< a multi-write's next radio answered
 };
@@ -58,11 +51,12 @@ struct Action {
 /// What the shell knows of the answer just taken, besides the link state.
 struct Facts {
     bool expectedModel = false;    ///< the image holds the model word
-    bool radioJustWritten = false; ///< the blocks read are those last written in the run
+    bool radioJustWritten = false; ///< the serial number read is that of the radio last written
 };
 
 /// The start of an operation of `kind`: its step is the handshake's, the cursor before
-/// the first block; the handshake is sent.
+/// the first block; the handshake is sent. For a multi-write, also the poll for its next
+/// radio.
 [[nodiscard]] Action Start(LinkState& state, OpKind kind);
 /// A good answer to the request awaited: the step of the operation's table.
 [[nodiscard]] Action Next(LinkState& state, const Facts& facts);
@@ -72,9 +66,6 @@ struct Facts {
 /// No answer within the time-out: a multi-write waiting for its next radio polls on,
 /// for at most kMaxWaitNextCount time-outs; anything else ends.
 [[nodiscard]] Action TimedOut(LinkState& state);
-/// True when a read answer is stored at 0x3B00 whatever block it names: the answer to
-/// the write's first read.
-[[nodiscard]] bool StoresAtFirstBlock(const LinkState& state);
 
 } // namespace steps
 } // namespace tavrik

@@ -12,14 +12,14 @@ class Clock {
 public:
     virtual ~Clock() = default;
     /// Time since a fixed point of this clock; never goes back.
-    [[nodiscard]] virtual std::chrono::milliseconds steady() const = 0;
+    [[nodiscard]] virtual std::chrono::microseconds steady() const = 0;
     [[nodiscard]] virtual QDateTime now() const = 0;
 };
 
 /// The system's clocks.
 class SystemClock final : public Clock {
 public:
-    [[nodiscard]] std::chrono::milliseconds steady() const override;
+    [[nodiscard]] std::chrono::microseconds steady() const override;
     [[nodiscard]] QDateTime now() const override;
 };
 

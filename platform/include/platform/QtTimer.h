@@ -14,6 +14,7 @@ public:
     explicit QtTimer(std::chrono::milliseconds interval);
 
     void setEnabled(bool enabled) override;
+    void setInterval(std::chrono::milliseconds interval) override;
     [[nodiscard]] bool isEnabled() const override;
     void setHandler(std::function<void()> handler) override;
 

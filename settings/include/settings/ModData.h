@@ -20,6 +20,10 @@ class SystemCalendar;
 /// The model word: the only model this program serves.
 inline constexpr char kModelWord[] = "TAVRIK";
 
+/// True when `bytes`, the radio's model word field, hold the model word: its text ends
+/// at the first 0x00 or 0xFF, trailing spaces and anything from a NUL on not counted.
+[[nodiscard]] bool IsModelWord(const QByteArray& bytes);
+
 /// The name shown for a model text: TrimAtNul of it, "TAVRIK" for the model word.
 [[nodiscard]] QString ModelDisplayName(const QString& modelText);
 

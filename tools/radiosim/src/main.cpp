@@ -45,7 +45,8 @@ file, which is created with a default image when it does not exist, and written 
 each time the radio acknowledges "END". The default image's dealer text is plain
 ASCII; --chinese-sample gives it a seller in Chinese (GBK, code page 936) instead.
 With --series N (N > 1) radio k uses the file FILE.k (FILE.1 ... FILE.N). Without
---memory the memory lives only in the process.
+--memory the memory lives only in the process. The default images of a series differ
+only in their serial numbers (2025110300000042, ...043 and so on), as a batch does.
 
 Series: the radio just written stays on the line for --unplug-after ms after its
 "END", then the line is silent (echo only) for --gap ms, then the next radio answers.
@@ -443,6 +444,10 @@ int main(int argc, char** argv) {
     std::vector<Memory> memories;
     for (int i = 0; i < series; ++i) {
         Memory m = tavrik::radiosim::DefaultMemory(dealerText);
+        // Radios of one batch differ in their serial numbers: ...042, ...043 and so on.
+        const QByteArray serial =
+            QByteArray("20251103") + QByteArray::number(42 + i).rightJustified(8, '0');
+        std::copy(serial.begin(), serial.end(), m.begin() + 0x20);
         if (!memoryBase.isEmpty()) {
             const QString path = memoryPath(memoryBase, i, series);
             QString error;
