@@ -140,6 +140,10 @@ LinkMachine::Commands LinkMachine::timedOut(Time now) {
         m_core.record.answerNotUnderstood =
             m_core.record.answerNotUnderstood || m_matcher.garbled();
         m_phase = Awaiting{}; // the answer before stands: this request had none
+        if (currentStep() == Step::EndAfterModelError) {
+            modelError(out); // what the radio is was known before the end request
+            return out;
+        }
         carry(steps::TimedOut(m_core.state), now, out);
     }
     return out;
@@ -247,10 +251,7 @@ void LinkMachine::good(Reply reply, Time now, Commands& out) {
     }
     Core taken = m_core;
     const Action next = take(taken, reply);
-    const bool modelErrorEnd =
-        m_core.state.opKind != OpKind::Idle &&
-        (m_core.state.opKind == OpKind::Read ? m_core.state.ReadStep : m_core.state.WriteStep) ==
-            Step::EndAfterModelError;
+    const bool modelErrorEnd = currentStep() == Step::EndAfterModelError;
     if (reply == Reply::Handshake || modelErrorEnd) {
         // The handshake answer is unmistakable, and after a model mismatch the ending
         // is the same whatever the end request's answer was.
@@ -274,9 +275,7 @@ void LinkMachine::good(Reply reply, Time now, Commands& out) {
 void LinkMachine::rejected(Time now, Commands& out) {
     LineRecord& r = m_core.record;
     r.radioAnswered = r.radioAnswered || !r.waitingForNextRadio;
-    const Step step =
-        m_core.state.opKind == OpKind::Read ? m_core.state.ReadStep : m_core.state.WriteStep;
-    if (step == Step::EndAfterModelError) {
+    if (currentStep() == Step::EndAfterModelError) {
         m_phase = Awaiting{};
         modelError(out);
         return;
@@ -300,9 +299,7 @@ void LinkMachine::rejected(Time now, Commands& out) {
 void LinkMachine::untrusted(Time now, Commands& out) {
     LineRecord& r = m_core.record;
     r.answerNotUnderstood = true;
-    const Step step =
-        m_core.state.opKind == OpKind::Read ? m_core.state.ReadStep : m_core.state.WriteStep;
-    if (step == Step::EndAfterModelError) {
+    if (currentStep() == Step::EndAfterModelError) {
         modelError(out);
         return;
     }
@@ -335,7 +332,7 @@ void LinkMachine::takeBack(Doubt doubt, Time now, Commands& out) {
 }
 
 void LinkMachine::confirm(Reply reply, Core taken, const Action& next, Time now, Commands& out) {
-    const Time until = std::max(deadline(m_core.outstanding), now + kCharTime * kConfirmChars);
+    const Time until = std::max(deadline(m_core.outstanding), now + Time(kConfirmSlack));
     m_phase = Confirming{reply, std::move(taken), next, until};
     out.push_back(command(Kind::StopTimeOut));
     out.push_back(threshold(1));
@@ -481,19 +478,23 @@ void LinkMachine::adopt(Core core) {
     m_core.record.exchanges = std::move(exchanges);
 }
 
-// When the radio's own answer to `sent` could no longer arrive: its echo and answer
-// take their characters' time, the radio may take twice the longest delay seen, and a
-// few characters more; never past the time-out.
+// When the radio's own answer to `sent` could no longer begin to arrive: its echo and the
+// answer's first character take their time, the radio may take twice the longest delay
+// seen, and kConfirmSlack more; never past the time-out. An answer made up by something
+// else and taken before then meets the radio's own.
 Time LinkMachine::deadline(const Sent& sent) const {
-    const Time expected =
-        sent.at + kCharTime * static_cast<int>(sent.bytes.size() + answerLength(sent.request));
-    return std::min(expected + 2 * m_maxDelay + kCharTime * kConfirmChars,
+    const Time expected = sent.at + kCharTime * static_cast<int>(sent.bytes.size() + 1);
+    return std::min(expected + 2 * m_maxDelay + Time(kConfirmSlack),
                     sent.at + std::chrono::duration_cast<Time>(kAnswerTimeout));
 }
 
 // The delay of an answer whose content proves it the radio's: what its arrival took
-// beyond the characters of the echo and the answer.
+// beyond the characters of the echo and the answer. Bytes ahead of the echo held the
+// line and would count as the radio's delay: such an answer teaches nothing.
 void LinkMachine::learnPace(Time now) {
+    if (m_matcher.echoAt() != 0) {
+        return;
+    }
     const Sent& s = m_core.outstanding;
     const Time expected =
         s.at + kCharTime * static_cast<int>(s.bytes.size() + answerLength(s.request));
@@ -581,6 +582,11 @@ void LinkMachine::communicationError(Commands& out) {
         mode.on = false;
         out.push_back(mode);
     }
+}
+
+Step LinkMachine::currentStep() const {
+    const LinkState& s = m_core.state;
+    return s.opKind == OpKind::Read ? s.ReadStep : s.WriteStep;
 }
 
 qint64 LinkMachine::recordMs(Time now) const {

@@ -1,8 +1,13 @@
 // The property the whole link must hold: the line fails once, in turn, at every byte
 // position of every exchange of a Read, a Write and one radio of a multi-write, in
-// each direction (a byte dropped, a byte added, a byte changed). Whatever happens,
-// nothing hangs, every operation ends, and a success is reported only when the radio's
-// memory (and, for a Read, the image the record is shown from) is exactly right.
+// each direction (a byte dropped, a byte added, a byte changed); the radio is slow, or
+// sends bytes behind its handshake answer, or is of another model; a batch of radios
+// differs only in serial numbers. Whatever happens, nothing hangs, every operation
+// ends, a success is reported only when the radio's memory (and, for a Read, the image
+// the record is shown from) is exactly right and it acknowledged the end request, and
+// the path is judged too: no request reaches a radio after it acknowledged the end
+// request but its next handshake, each radio is written once, and a fault recovered
+// costs only the requests it sends again and their waits, never a time-out.
 //
 // Towards the radio a byte can go wrong on the wire the echo comes from (the echo
 // shows the damage) or beyond it, at the radio's end (the echo is faithful, the radio
@@ -100,6 +105,27 @@ std::vector<Arrival> inserted(std::vector<Arrival> back, int position, const QBy
     return back;
 }
 
+// What the radios heard after they acknowledged an end request: only a handshake may
+// follow (the poll for the next radio), and each radio takes one end request.
+struct PathWatch {
+    explicit PathWatch(radiosim::RadioSim& sim) {
+        sim.setEndObserver([this](int radio) {
+            ++endAcks[radio];
+            ended[radio] = true;
+        });
+        sim.setRequestObserver([this](int radio, const QString& text) {
+            if (text == QLatin1String("PROGRAM")) {
+                ended[radio] = false;
+            } else if (ended[radio] && !text.startsWith(u'(')) {
+                violations << QStringLiteral("radio %1 after its end: %2").arg(radio).arg(text);
+            }
+        });
+    }
+    std::map<int, int> endAcks;
+    std::map<int, bool> ended;
+    QStringList violations;
+};
+
 // A bench whose line carries every byte faithfully, except where it is told otherwise:
 // at most one fault, or what `onBack` makes of what comes back for each request.
 struct FaultyLine : LinkBench {
@@ -135,6 +161,7 @@ struct FaultyLine : LinkBench {
         });
     }
     std::vector<Exchange> exchanges;
+    PathWatch watch{sim};
 
 private:
     std::optional<LineFault> m_fault;
@@ -151,14 +178,28 @@ const std::map<OpKind, QString> kSuccess = {{OpKind::Read, "Read Complete!"},
                                             {OpKind::MulWrite, "MulWrite Complete!"}};
 
 // The property every case must hold, and the figures of how the cases ended.
+// Where an operation starts on a bench: the requests already sent, the time-outs
+// already counted, the time.
+struct Mark {
+    Mark() = default;
+    explicit Mark(const LinkBench& bench)
+        : sent(bench.port.sent().size()), ticks(bench.timer.ticks()), at(bench.clock.now()) {}
+    std::size_t sent = 0;
+    int ticks = 0;
+    VirtualClock::Micros at{0};
+};
+
 class Outcomes {
 public:
-    Outcomes(const char* family, OpKind kind) : m_family(family), m_kind(kind) {
+    Outcomes(const char* family, OpKind kind, const radiosim::SimOptions& options = sweptRadio())
+        : m_family(family), m_kind(kind), m_clean({}, {}, options),
+          m_delay(options.faults.answerDelay) {
         // The same operation on a faithful line: the exchanges to sweep, the requests
-        // they carry, and the radio's memory a success must leave.
+        // they carry, the time they take, and the radio's memory a success must leave.
         m_clean.start(kind, 1);
         m_clean.settle();
         EXPECT_EQ(m_clean.messages(), QStringList{kSuccess.at(kind)});
+        m_cleanTime = m_clean.clock.now();
     }
     ~Outcomes() {
         // The figures for the record: how many cases, and how they ended.
@@ -173,14 +214,22 @@ public:
 
     [[nodiscard]] const FaultyLine& clean() const { return m_clean; }
 
-    // The last operation on `bench` has ended: nothing hangs, and only an exactly
-    // right radio (and, for a Read, image) is reported a success.
-    void judge(FaultyLine& bench) {
+    // The last operation on `bench`, begun at `from`, has ended: nothing hangs, only an
+    // exactly right radio (and, for a Read, image) with the end request acknowledged is
+    // reported a success, and the path holds. Only a fault that may leave what comes back
+    // short of the receive threshold (`seenAtTimeOut`) may cost a time-out; only a line
+    // that turns the radio's acknowledge of the end request into a rejection
+    // (`endAnswerTurned`, which nothing can tell from a real one) gets it sent again.
+    void judge(FaultyLine& bench, std::optional<Mark> from = {}, bool seenAtTimeOut = false,
+               bool endAnswerTurned = false) {
+        const Mark start = from.value_or(Mark());
         ++m_cases;
         ASSERT_FALSE(bench.clock.hasPending()); // it ended, nothing still ticks
         ASSERT_TRUE(bench.ended());
         EXPECT_FALSE(bench.window.mulWriteMode);
         ASSERT_FALSE(bench.messages().isEmpty());
+        EXPECT_EQ(bench.watch.violations.isEmpty(), !endAnswerTurned)
+            << bench.watch.violations.join(QLatin1Char('\n')).toStdString();
         const QString message = bench.messages().back();
         ++m_outcomes[message];
         const radiosim::Memory& expected = m_clean.sim.memory(0);
@@ -189,6 +238,21 @@ public:
             ASSERT_TRUE(m_kind != OpKind::Read ||
                         bench.data.image().bytes(0x3B00, 256) ==
                             QByteArray(reinterpret_cast<const char*>(expected.data()), 256));
+            // One end request taken (an earlier run's may have been taken too).
+            EXPECT_TRUE(from ? bench.watch.endAcks[0] >= 1 : bench.watch.endAcks[0] == 1);
+            // A fault recovered costs the requests sent again (each one the clean run
+            // sends too) and their waits: the quiet, the radio's pace, the exchange; and
+            // the bytes it put on the line (at most a frame's worth here).
+            const int timeOuts = bench.timer.ticks() - start.ticks;
+            EXPECT_TRUE(timeOuts == 0 || (seenAtTimeOut && timeOuts == 1)) << timeOuts;
+            const auto sent = bench.requests().mid(static_cast<qsizetype>(start.sent));
+            const auto again = sent.size() - m_clean.requests().size();
+            for (const QString& r : sent) {
+                EXPECT_TRUE(m_clean.requests().contains(r)) << r.toStdString();
+            }
+            EXPECT_LE(bench.clock.now() - start.at,
+                      m_cleanTime + again * (std::chrono::milliseconds(85) + 3 * m_delay) +
+                          timeOuts * kAnswerTimeout + std::chrono::milliseconds(30));
         } else {
             // The window and the serial number are left as they were.
             EXPECT_EQ(message, QStringLiteral("Communication Error!"));
@@ -200,6 +264,8 @@ private:
     const char* m_family;
     OpKind m_kind;
     FaultyLine m_clean;
+    VirtualClock::Micros m_delay;
+    VirtualClock::Micros m_cleanTime{0};
     std::map<QString, int> m_outcomes;
     int m_cases = 0;
 };
@@ -225,7 +291,14 @@ TEST(LineSweep, NoSuccessIsReportedUnlessTheRadioIsExactlyRight) {
                         bench.start(kind, 1);
                         bench.settle();
                         ASSERT_EQ(bench.messages().size(), 1);
-                        outcomes.judge(bench);
+                        // A byte lost, or a request the radio did not hear as sent, may
+                        // leave what comes back short of the receive threshold.
+                        const bool lastByte = e + 1 == static_cast<int>(exchanges.size()) &&
+                                              p + 1 == exchanges[e].returned;
+                        outcomes.judge(bench, {},
+                                       damage == Damage::Drop || direction != Direction::FromRadio,
+                                       direction == Direction::FromRadio &&
+                                           damage == Damage::Change && lastByte);
                     }
                 }
             }
@@ -319,10 +392,11 @@ TEST(LineSweep, StaleBytesOfAnEarlierOperationAreNoAnswer) {
                 bench.settle();
                 ASSERT_EQ(bench.messages(), QStringList{"Communication Error!"});
                 second = static_cast<int>(bench.exchanges.size());
+                const Mark again(bench);
                 bench.start(kind, 1);
                 bench.settle();
                 ASSERT_EQ(bench.messages().size(), 2);
-                outcomes.judge(bench);
+                outcomes.judge(bench, again);
             }
         }
     }

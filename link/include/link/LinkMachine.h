@@ -76,8 +76,8 @@ struct LinkCommand {
 ///   written) is confirmed first: taken only once its deadline passes with the line quiet.
 /// - The deadline follows the radio's pace: the longest answer delay seen in the
 ///   operation (from answers whose content proves them the radio's: the handshake answer
-///   and read answers), twice over, plus kConfirmChars characters, never past the
-///   time-out.
+///   and read answers), twice over, plus kConfirmSlack, from the end of the echo: by then
+///   the radio's own answer has begun to arrive. Never past the time-out.
 /// - A request is sent again only after kResendQuiet of quiet, and once the answer to the
 ///   last request sent could no longer arrive.
 class LinkMachine {
@@ -89,9 +89,9 @@ public:
     static constexpr int kMaxTries = 3;
     /// Quiet on the line before a request is sent again.
     static constexpr std::chrono::milliseconds kResendQuiet{50};
-    /// Characters of quiet behind an answer, and of slack behind the radio's pace, before
-    /// an answer is final.
-    static constexpr int kConfirmChars = 2;
+    /// Quiet behind an answer, and slack behind the radio's pace, before an answer is
+    /// final: about two characters.
+    static constexpr std::chrono::milliseconds kConfirmSlack{2};
 
     /// What an operation starts with. The port is open.
     struct Begin {
@@ -180,6 +180,7 @@ private:
     void modelError(Commands& out);
     void communicationError(Commands& out);
 
+    [[nodiscard]] Step currentStep() const;
     [[nodiscard]] qint64 recordMs(Time now) const;
 
     Core m_core;

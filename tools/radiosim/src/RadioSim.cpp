@@ -179,6 +179,9 @@ std::vector<Output> RadioSim::receive(const QByteArray& bytes, Micros now) {
         put(out, *reply,
             heard + std::max(m_options.turnaround, Micros(1)) +
                 (faulty(r) ? m_options.faults.answerDelay : Micros(0)));
+        if (first == 'P' && faulty(r) && !f.handshakeTrail.isEmpty()) {
+            put(out, f.handshakeTrail, m_lineFree + f.handshakeTrailDelay);
+        }
     }
     if (number > 0 && number == f.noiseExchange) {
         insertNoise(out, exchangeStart, f.noisePosition, f.noiseByte);

@@ -84,6 +84,9 @@ Faults (counts start at 1 and are per radio):
   --lose-poll-answers K    after it acknowledged an end request, the radio's next K
                            answers to the handshake (the poll for the next radio) are
                            lost on the line
+  --handshake-trail HEX[:MS]
+                           the radio sends the bytes HEX behind every handshake
+                           answer, MS after it (default 0)
   --only-radio K           the faults touch only radio K of a series (from 1)
   --delay MS               every answer comes MS later
   --vanish-after N         the device disappears (the program exits, the pseudo-
@@ -324,6 +327,21 @@ bool frameBehindReadOption(const QString& value, tavrik::radiosim::Faults& fault
     return true;
 }
 
+// --handshake-trail HEX[:MS]
+bool handshakeTrailOption(const QString& value, tavrik::radiosim::Faults& faults) {
+    const QStringList parts = value.split(QLatin1Char(':'));
+    const QByteArray bytes = QByteArray::fromHex(parts.at(0).toLatin1());
+    const std::optional<int> ms =
+        parts.size() == 2 ? wholeNumber(parts.at(1), 0) : std::optional<int>(0);
+    if (parts.size() > 2 || bytes.isEmpty() || bytes.toHex() != parts.at(0).toLower().toLatin1() ||
+        !ms) {
+        return false;
+    }
+    faults.handshakeTrail = bytes;
+    faults.handshakeTrailDelay = std::chrono::milliseconds(*ms);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -363,6 +381,7 @@ int main(int argc, char** argv) {
     opt("frame-behind-read", "Put a frame of another block or radio behind the Nth read echo.",
         "N[:BLOCK]");
     opt("lose-poll-answers", "Lose the next K handshake answers after an END.", "K");
+    opt("handshake-trail", "Send bytes HEX behind every handshake answer, MS later.", "HEX[:MS]");
     opt("only-radio", "Let the faults touch only radio K of a series (from 1).", "K");
     opt("delay", "Delay every answer by MS milliseconds.", "MS");
     opt("vanish-after", "Disappear when request N + 1 arrives.", "N");
@@ -409,6 +428,11 @@ int main(int argc, char** argv) {
         ok = false;
     }
     options.faults.losePollAnswers = intOption(parser, QStringLiteral("lose-poll-answers"), 0, ok);
+    if (parser.isSet(QStringLiteral("handshake-trail")) &&
+        !handshakeTrailOption(parser.value(QStringLiteral("handshake-trail")), options.faults)) {
+        std::fprintf(stderr, "--handshake-trail needs HEX or HEX:MS, such as 55 or 5500:2\n");
+        ok = false;
+    }
     options.faults.answerDelay =
         std::chrono::milliseconds(intOption(parser, QStringLiteral("delay"), 0, ok));
     const int vanishAfter = intOption(parser, QStringLiteral("vanish-after"), -1, ok);

@@ -57,6 +57,9 @@ struct Faults {
     /// After it acknowledged an end request, the radio's next K answers to the
     /// handshake are lost on the line.
     int losePollAnswers = 0;
+    /// Bytes the radio sends behind every handshake answer, this long after it.
+    QByteArray handshakeTrail;
+    Micros handshakeTrailDelay{0};
     int onlyRadio = -1; ///< the faults above touch only this radio of a series (0 first)
 };
 
