@@ -448,5 +448,154 @@ TEST(LineSweep, AFrameOfAnotherBlockOrRadioIsNoAnswer) {
     }
 }
 
+// A slow radio (its answers 0 to 400 ms behind the echo) rejects one block, or the end
+// request, once; a stray byte lands right behind that request's echo, ahead of the
+// rejection. A stray 06 must not pass for the radio's acknowledge, however late the
+// radio's own answer comes.
+TEST(LineSweep, AStrayByteAheadOfASlowRadiosRejectionIsNoAcknowledge) {
+    for (OpKind kind : {OpKind::Write, OpKind::MulWrite}) {
+        for (int ms : {0, 5, 10, 80, 200, 400}) {
+            radiosim::SimOptions options = sweptRadio();
+            options.faults.answerDelay = std::chrono::milliseconds(ms);
+            Outcomes outcomes(ms == 0 ? "a slow radio, a stray byte ahead of its rejection"
+                                      : "  (the same)",
+                              kind, options);
+            const FaultyLine& clean = outcomes.clean();
+            std::vector<int> rejected = blockWrites(clean);
+            rejected.push_back(static_cast<int>(clean.port.sent().size()) - 1); // END
+            for (std::size_t k = 0; k < rejected.size(); ++k) {
+                for (char stray : {'\x06', '\x0A', '\x55'}) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << kKinds[int(kind)] << ", delay " << ms << " ms, exchange "
+                                 << rejected[k] << ", stray " << int(stray));
+                    radiosim::SimOptions faulty = options;
+                    (k + 1 < rejected.size() ? faulty.faults.rejectWrite
+                                             : faulty.faults.rejectEnds) =
+                        k + 1 < rejected.size() ? static_cast<int>(k) + 1 : 1;
+                    const int e = rejected[k];
+                    FaultyLine bench(
+                        {},
+                        [&](int exchange, const QByteArray& sent, std::vector<Arrival> back) {
+                            return exchange == e
+                                       ? inserted(std::move(back), static_cast<int>(sent.size()),
+                                                  QByteArray(1, stray))
+                                       : back;
+                        },
+                        faulty);
+                    bench.start(kind, 1);
+                    bench.settle();
+                    ASSERT_EQ(bench.messages().size(), 1);
+                    outcomes.judge(bench);
+                }
+            }
+        }
+    }
+}
+
+// Bytes the radio sends behind its handshake answer, in the same burst or later, are
+// no reason to doubt it: every operation goes as on a clean line.
+TEST(LineSweep, BytesBehindTheHandshakeAnswerChangeNothing) {
+    int cases = 0;
+    int asClean = 0;
+    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+        LinkBench clean;
+        clean.start(kind, 1);
+        clean.settle();
+        for (const char* trail : {"55", "06 0A", "51 58 06"}) {
+            for (int ms : {0, 2, 20}) {
+                SCOPED_TRACE(::testing::Message()
+                             << kKinds[int(kind)] << ", " << trail << " " << ms << " ms later");
+                radiosim::SimOptions options = pacedOptions();
+                options.faults.handshakeTrail = QByteArray::fromHex(trail);
+                options.faults.handshakeTrailDelay = std::chrono::milliseconds(ms);
+                LinkBench bench({radiosim::DefaultMemory()}, options);
+                const PathWatch watch(bench.sim);
+                bench.start(kind, 1);
+                bench.settle();
+                EXPECT_EQ(bench.messages(), clean.messages());
+                EXPECT_EQ(bench.requests(), clean.requests());
+                EXPECT_EQ(bench.sim.memory(0), clean.sim.memory(0));
+                EXPECT_EQ(watch.violations, QStringList());
+                ++cases;
+                asClean +=
+                    bench.requests() == clean.requests() && bench.messages() == clean.messages();
+            }
+        }
+    }
+    std::printf("bytes behind the handshake answer: %d cases, %d as on a clean line\n", cases,
+                asClean);
+}
+
+// A batch of radios that differ only in their serial numbers is written whole, each
+// radio once, whether the radio just written leaves at once or lingers and loses some
+// of its answers to the poll for the next.
+TEST(LineSweep, ABatchOfRadiosIsWrittenWholeEachRadioOnce) {
+    int cases = 0;
+    int complete = 0;
+    for (int lostPollAnswers : {0, 2}) {
+        SCOPED_TRACE(lostPollAnswers);
+        std::vector<radiosim::Memory> radios(3, radiosim::DefaultMemory());
+        for (int r = 0; r < 3; ++r) {
+            Put(radios[r], 0x20, QByteArray("BATCH-0000000") + QByteArray::number(100 + r));
+        }
+        radiosim::SimOptions options = pacedOptions();
+        options.faults.losePollAnswers = lostPollAnswers;
+        options.unplugAfter = std::chrono::milliseconds(lostPollAnswers > 0 ? 3000 : 200);
+        LinkBench bench(radios, options);
+        const PathWatch watch(bench.sim);
+        ASSERT_TRUE(bench.startMulWrite(3));
+        bench.settle(std::chrono::minutes(2));
+        EXPECT_EQ(bench.messages(), QStringList{"MulWrite Complete!"});
+        EXPECT_EQ(watch.violations, QStringList());
+        for (int r = 0; r < 3; ++r) {
+            EXPECT_EQ(bench.sim.storedWrites(r), 7) << r;
+            EXPECT_EQ(watch.endAcks.at(r), 1) << r;
+        }
+        ++cases;
+        complete += bench.messages() == QStringList{"MulWrite Complete!"};
+    }
+    std::printf("a batch differing only in serial numbers: %d cases, %d \"MulWrite Complete!\"\n",
+                cases, complete);
+}
+
+// A radio of another model, with a noise byte at every position of what comes back for
+// its end request, or a character behind its answer: the box still says what it is.
+TEST(LineSweep, ARadioOfAnotherModelIsToldWhateverItsEndBrings) {
+    int cases = 0;
+    int told = 0;
+    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+        for (char noise : {'\x06', '\x0A', '\x55'}) {
+            for (int p = 0; p <= 5; ++p) { // 0..2 in the echo, 3 ahead of the answer, 4..5 behind
+                SCOPED_TRACE(::testing::Message()
+                             << kKinds[int(kind)] << ", noise " << int(noise) << " at " << p);
+                radiosim::SimOptions options = sweptRadio();
+                options.faults.wrongModel = true;
+                FaultyLine bench(
+                    {},
+                    [&](int, const QByteArray& sent, std::vector<Arrival> back) {
+                        if (sent != "END") {
+                            return back;
+                        }
+                        if (p == 5) { // a character after the answer
+                            back.push_back({back.back().at + radiosim::kByteTime, {1, noise}});
+                            return back;
+                        }
+                        return inserted(std::move(back), p, QByteArray(1, noise));
+                    },
+                    options);
+                const radiosim::Memory before = bench.sim.memory(0);
+                bench.start(kind, 1);
+                bench.settle();
+                EXPECT_EQ(bench.messages(), QStringList{"Model Type Error!"});
+                EXPECT_EQ(bench.sim.memory(0), before);
+                ++cases;
+                told += bench.messages() == QStringList{"Model Type Error!"};
+            }
+        }
+    }
+    std::printf("a radio of another model, noise at its end: %d cases, %d \"Model Type Error!\"\n",
+                cases, told);
+}
+
 } // namespace
 } // namespace tavrik::test
