@@ -105,6 +105,9 @@ struct LinkBench {
     /// Two default radios and `options`.
     explicit LinkBench(const radiosim::SimOptions& options)
         : LinkBench({radiosim::DefaultMemory(), radiosim::DefaultMemory()}, options) {}
+    virtual ~LinkBench() = default;
+    LinkBench(const LinkBench&) = delete;
+    LinkBench& operator=(const LinkBench&) = delete;
 
     /// Runs the clock until nothing is scheduled (the operation is over) or `limit` passes.
     void settle(std::chrono::microseconds limit = std::chrono::seconds(60)) {
