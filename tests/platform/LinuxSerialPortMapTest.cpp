@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <map>
 #include <optional>
 #include <vector>
@@ -56,11 +58,27 @@ TEST(LinuxSerialPortMap, AliasesFirstThenDevices) {
         {"aliases, then devices, each in number order; an aliased device not twice",
          {"COM12>/dev/zero", "COM9>../dev/ttyUSB0"},
          {"ttyACM0", "ttyUSB1", "ttyS0", "ttyUSB0", "ttyXR0", "ttyUSB100"},
-         {{"COM9", null}, {"COM12", zero}, {"COM1", "@ttyS0"}, {"COM200", "@ttyACM0"}}},
-        {"an alias shadows a device's own number",
+         {{"COM9", null},
+          {"COM12", zero},
+          {"COM1", "@ttyS0"},
+          {"COM200", "@ttyACM0"},
+          {"COM821", "@ttyXR0"},
+          {"COM842", "@ttyUSB100"}}},
+        {"an alias takes a device's own number: the device is numbered by its name",
          {"COM100>/dev/full"},
          {"ttyUSB0"},
-         {{"COM100", full}}},
+         {{"COM100", full}, {"COM645", "@ttyUSB0"}}},
+        {"numbers by name in name order, past those taken, after 999 from 500",
+         {"COM535>/dev/zero", "COM999>/dev/full"},
+         {"ttyUSB152", "ttyXRUSB0", "ttyMXUSB0", "ttyCH341USB0", "ttyUSB100", "ttyACM150"},
+         {{"COM535", zero},
+          {"COM999", full},
+          {"COM500", "@ttyMXUSB0"},
+          {"COM501", "@ttyUSB152"},
+          {"COM536", "@ttyXRUSB0"},
+          {"COM746", "@ttyCH341USB0"},
+          {"COM842", "@ttyACM150"},
+          {"COM843", "@ttyUSB100"}}},
         {"dangling links, non-devices and names that are no alias",
          {"COM2>/nonexistent/ttyUSB9", "COM6>/etc/passwd", "com5>/dev/null", "COM0>/dev/null",
           "COM1000>/dev/null", "COM999>/dev/zero"},
@@ -117,19 +135,40 @@ TEST(LinuxSerialPortMap, AliasesFirstThenDevices) {
 
 // The tty class folder as the kernel shows it: a tty with a device behind it is a serial
 // port, one without is not unless it is a Bluetooth link, a null-modem pair or a USB
-// gadget's port; a port of the on-board 8250 driver only when it has a real UART, which
-// a node that does not open has not. On this machine the listing is QSerialPortInfo's.
+// gadget's port; a ttyS port only when its node opens and reports a known UART type,
+// whether its device link leads to the 8250 driver (kernels before 6.5) or to the serial
+// core's "port" driver. This machine's ttyS0 stands in for a real UART when the kernel
+// reports one there and the node may be opened. On this machine the listing is
+// QSerialPortInfo's, except for ttyS ports, which it lists unchecked for a driver other
+// than serial8250.
 TEST(SerialDevicesInSysfs, ListsWhatQSerialPortInfoLists) {
     QTemporaryDir sys;
     const QDir root(sys.path());
-    // Each tty and the driver of the device behind it (null: no device link).
-    const std::vector<std::pair<const char*, const char*>> ttys{
-        {"ttyUSB0", "ftdi_sio"}, {"ttyACM1", "cdc_acm"}, {"ttyS0", "port"},
-        {"ttyS1", "serial8250"}, {"ttyAMA0", ""},        {"tty1", nullptr},
-        {"console", nullptr},    {"ptmx", nullptr},      {"rfcomm0", nullptr},
-        {"rfcomm256", nullptr},  {"rfcommx", nullptr},   {"tnt0", nullptr},
-        {"ttyGS0", nullptr}};
-    for (const auto& [name, driver] : ttys) {
+    QFile uartType(QStringLiteral("/sys/class/tty/ttyS0/type"));
+    const bool realUart = uartType.open(QIODevice::ReadOnly) &&
+                          uartType.readAll().trimmed().toInt() > 0 &&
+                          ::access("/dev/ttyS0", R_OK | W_OK) == 0;
+    // Each tty, the driver of the device behind it (null: no device link), its node.
+    std::vector<std::tuple<const char*, const char*, const char*>> ttys{
+        {"ttyUSB0", "ftdi_sio", nullptr}, {"ttyACM1", "cdc_acm", nullptr},
+        {"ttyS0", "port", nullptr},       {"ttyS1", "serial8250", nullptr},
+        {"ttyS2", "port", "/dev/null"},   {"ttyS3", "serial8250", "/dev/null"},
+        {"ttyAMA0", "", nullptr},         {"tty1", nullptr, nullptr},
+        {"console", nullptr, nullptr},    {"ptmx", nullptr, nullptr},
+        {"rfcomm0", nullptr, nullptr},    {"rfcomm256", nullptr, nullptr},
+        {"rfcommx", nullptr, nullptr},    {"tnt0", nullptr, nullptr},
+        {"ttyGS0", nullptr, nullptr}};
+    const QString dev = root.filePath(QStringLiteral("dev"));
+    QStringList expected;
+    for (const char* name : {"rfcomm0", "tnt0", "ttyACM1", "ttyAMA0", "ttyGS0", "ttyUSB0"}) {
+        expected.append(dev + u'/' + QLatin1String(name));
+    }
+    if (realUart) {
+        ttys.emplace_back("ttyS4", "port", "/dev/ttyS0");
+        expected.insert(5, dev + QStringLiteral("/ttyS4"));
+    }
+    ASSERT_TRUE(root.mkpath(dev));
+    for (const auto& [name, driver, node] : ttys) {
         const QString tty = QStringLiteral("class/tty/") + QLatin1String(name);
         ASSERT_TRUE(root.mkpath(tty));
         if (driver != nullptr) {
@@ -141,22 +180,27 @@ TEST(SerialDevicesInSysfs, ListsWhatQSerialPortInfoLists) {
                                         root.filePath(device + "/driver")));
             }
         }
-    }
-    const QString dev = root.filePath(QStringLiteral("dev"));
-    QStringList expected;
-    for (const char* name :
-         {"rfcomm0", "tnt0", "ttyACM1", "ttyAMA0", "ttyGS0", "ttyS0", "ttyUSB0"}) {
-        expected.append(dev + u'/' + QLatin1String(name));
+        if (node != nullptr) {
+            ASSERT_TRUE(QFile::link(QLatin1String(node), dev + u'/' + QLatin1String(name)));
+        }
     }
     EXPECT_EQ(platform::serialDevicesInSysfs(root.filePath(QStringLiteral("class/tty")), dev),
               expected);
 
+    const auto withoutTtyS = [](QStringList devices) {
+        devices.removeIf([](const QString& d) { return d.startsWith(u"/dev/ttyS"); });
+        return devices;
+    };
     QStringList qt;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         qt.append(info.systemLocation());
     }
     qt.sort();
-    EXPECT_EQ(platform::serialDevicesInSysfs(), qt);
+    const QStringList ours = platform::serialDevicesInSysfs();
+    EXPECT_EQ(withoutTtyS(ours), withoutTtyS(qt));
+    for (const QString& device : ours) {
+        EXPECT_TRUE(qt.contains(device)) << device.toStdString();
+    }
 }
 
 } // namespace
