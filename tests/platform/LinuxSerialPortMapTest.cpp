@@ -133,42 +133,38 @@ TEST(SerialDevicesInSysfs, ListsWhatQSerialPortInfoLists) {
     const bool realUart = uartType.open(QIODevice::ReadOnly) &&
                           uartType.readAll().trimmed().toInt() > 0 &&
                           ::access("/dev/ttyS0", R_OK | W_OK) == 0;
-    // Each tty, the driver of the device behind it (null: no device link), its node.
-    std::vector<std::tuple<const char*, const char*, const char*>> ttys{
-        {"ttyUSB0", "ftdi_sio", nullptr}, {"ttyACM1", "cdc_acm", nullptr},
-        {"ttyS0", "port", nullptr},       {"ttyS1", "serial8250", nullptr},
-        {"ttyS2", "port", "/dev/null"},   {"ttyS3", "serial8250", "/dev/null"},
-        {"ttyAMA0", "", nullptr},         {"tty1", nullptr, nullptr},
-        {"console", nullptr, nullptr},    {"ptmx", nullptr, nullptr},
-        {"rfcomm0", nullptr, nullptr},    {"rfcomm256", nullptr, nullptr},
-        {"rfcommx", nullptr, nullptr},    {"tnt0", nullptr, nullptr},
-        {"ttyGS0", nullptr, nullptr}};
-    const QString dev = root.filePath(QStringLiteral("dev"));
-    QStringList expected{"rfcomm0", "tnt0", "ttyACM1", "ttyAMA0", "ttyGS0", "ttyUSB0"};
+    // Each tty as "name:driver>node" (no ":": no device link, no ">": no node), with "+"
+    // when it is listed.
+    QStringList ttys = QString::fromLatin1(
+                           "+ttyUSB0:ftdi_sio +ttyACM1:cdc_acm ttyS0:port ttyS1:serial8250 "
+                           "ttyS2:port>/dev/null ttyS3:serial8250>/dev/null +ttyAMA0: tty1 console "
+                           "ptmx +rfcomm0 rfcomm256 rfcommx +tnt0 +ttyGS0")
+                           .split(u' ');
     if (realUart) {
-        ttys.emplace_back("ttyS4", "port", "/dev/ttyS0");
-        expected.insert(5, QStringLiteral("ttyS4"));
+        ttys.append(QStringLiteral("+ttyS4:port>/dev/ttyS0"));
     }
-    for (QString& name : expected) {
-        name.prepend(dev + u'/');
-    }
+    const QString dev = root.filePath(QStringLiteral("dev"));
     ASSERT_TRUE(root.mkpath(dev));
-    for (const auto& [name, driver, node] : ttys) {
-        const QString tty = QStringLiteral("class/tty/") + QLatin1String(name);
-        ASSERT_TRUE(root.mkpath(tty));
-        if (driver != nullptr) {
-            const QString device = QStringLiteral("devices/") + QLatin1String(name);
-            ASSERT_TRUE(root.mkpath(device));
-            ASSERT_TRUE(QFile::link(root.filePath(device), root.filePath(tty + "/device")));
-            if (*driver != '\0') {
-                ASSERT_TRUE(QFile::link(QStringLiteral("../../bus/x/drivers/") + driver,
-                                        root.filePath(device + "/driver")));
-            }
+    QStringList expected;
+    for (const QString& tty : ttys) {
+        const QString name = tty.section(u'>', 0, 0).section(u':', 0, 0).remove(u'+');
+        const QString driver = tty.section(u'>', 0, 0).section(u':', 1);
+        const QString node = tty.section(u'>', 1);
+        ASSERT_TRUE(root.mkpath(QStringLiteral("class/tty/") + name));
+        if (tty.contains(u':')) {
+            const QString device = QStringLiteral("devices/") + name;
+            ASSERT_TRUE(
+                root.mkpath(device) &&
+                QFile::link(root.filePath(device), root.filePath("class/tty/" + name + "/device")));
+            ASSERT_TRUE(driver.isEmpty() || QFile::link("../../bus/x/drivers/" + driver,
+                                                        root.filePath(device + "/driver")));
         }
-        if (node != nullptr) {
-            ASSERT_TRUE(QFile::link(QLatin1String(node), dev + u'/' + QLatin1String(name)));
+        ASSERT_TRUE(node.isEmpty() || QFile::link(node, dev + u'/' + name));
+        if (tty.startsWith(u'+')) {
+            expected.append(dev + u'/' + name);
         }
     }
+    expected.sort();
     EXPECT_EQ(platform::serialDevicesInSysfs(root.filePath(QStringLiteral("class/tty")), dev),
               expected);
 

@@ -119,10 +119,7 @@ void startTwiceBesideAFileNotToReplace(bool shared) {
     const QString path = program + QStringLiteral("/mysetup.ini");
     QFile ini(path);
     ok = ok && ini.open(QIODevice::WriteOnly) && ini.write("[language]\ncomPort=9\n") > 0 &&
-         ini.flush() &&
-         ini.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther |
-                            (shared ? QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther
-                                    : QFile::Permissions()));
+         ini.flush() && ::chmod(QFile::encodeName(path).constData(), shared ? 0666 : 0444) == 0;
     if (shared) {
         ok = ok && ::chmod(QFile::encodeName(program).constData(), 01777) == 0 && becomeNobody();
         platform::IniProfileFile beside(path);
