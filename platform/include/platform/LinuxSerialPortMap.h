@@ -65,13 +65,14 @@ serialDevicesInSysfs(const QString& ttyClassFolder = QStringLiteral("/sys/class/
 ///    (comNumberForDevice) unless an alias has taken it; every other device, in the
 ///    order of the kernel names, takes the first number from comNumberByName up that
 ///    no alias or device has (after 999 comes 500), and is left out only when all of
-///    500 to 999 are taken. A number never depends on the order the devices come in;
-///    it moves only past an alias, or past a device earlier in name order whose name
-///    gives the same number.
+///    500 to 999 are taken. Name order compares character codes one by one. A number
+///    never depends on the order the devices are listed in, and a device moves on from
+///    its comNumberByName only past numbers that an alias, or a device earlier in name
+///    order, holds.
 /// Each entry's `device` is the path to open: for an alias its link's target when that
 /// is an absolute path (as written: /dev/ttyUSB0, /dev/serial/by-id/...), else the path
-/// resolved in full; for a device its path as listed. deviceFor() reads the same map, so the port
-/// opened by number is the one listed under that number.
+/// resolved in full; for a device its path as listed. deviceFor() reads the same map, so
+/// the port opened by number is the one listed under that number.
 class LinuxSerialPortMap final : public SerialPortMap {
 public:
     LinuxSerialPortMap(QStringList aliasFolders, SerialDeviceLister devices);
