@@ -39,6 +39,11 @@ constexpr std::array<DeviceFamily, 5> kFamilies{{
     {u"rfcomm", 400, 100},
 }};
 
+// Devices without a number of their own are numbered by name from the first number no
+// family uses up to LinuxSerialPortMap::kMaxPortNumber.
+constexpr int kFirstNumberByName = kFamilies.back().firstNumber + kFamilies.back().count;
+constexpr int kNumbersByName = LinuxSerialPortMap::kMaxPortNumber - kFirstNumberByName + 1;
+
 /// Plain decimal text of at most `maxDigits` digits without leading zeros ("0" itself
 /// allowed); empty otherwise.
 std::optional<int> plainNumber(QStringView text, int maxDigits) {
@@ -169,6 +174,15 @@ std::string driverOf(int classFolder, const char* name) {
     return target.substr(target.rfind('/') + 1);
 }
 
+/// A port of the serial core's 8250 family: "ttyS" and a number.
+bool isTtyS(QStringView name) {
+    if (!name.startsWith(u"ttyS") || name.size() == 4) {
+        return false;
+    }
+    return std::all_of(name.begin() + 4, name.end(),
+                       [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 /// Whether an 8250-style port really has a UART behind it: the driver makes a node
 /// for every port it may have, and says which ones are real when asked.
 bool isRealUart(const QString& devicePath) {
@@ -213,7 +227,9 @@ QStringList serialDevicesInSysfs(const QString& ttyClassFolder, const QString& d
         struct stat st {};
         const std::string device = std::string(e->d_name) + "/device";
         if (::fstatat(fd, device.c_str(), &st, 0) == 0) {
-            if (driverOf(fd, e->d_name) == "serial8250" && !isRealUart(path)) {
+            // From kernel 6.5 on a ttyS port's device is the serial core's "port", not
+            // the 8250 driver: every ttyS port is asked, whatever its driver.
+            if ((isTtyS(name) || driverOf(fd, e->d_name) == "serial8250") && !isRealUart(path)) {
                 continue;
             }
         } else if (!isVirtualSerial(name)) {
@@ -265,6 +281,15 @@ std::optional<int> comNumberForDevice(QStringView devicePath) {
     return std::nullopt;
 }
 
+int comNumberByName(QStringView devicePath) {
+    const QStringView name = devicePath.mid(devicePath.lastIndexOf(u'/') + 1);
+    int h = 0;
+    for (const QChar c : name) {
+        h = (h * 31 + c.unicode()) % kNumbersByName;
+    }
+    return kFirstNumberByName + h;
+}
+
 LinuxSerialPortMap::LinuxSerialPortMap(QStringList aliasFolders, SerialDeviceLister devices)
     : m_aliasFolders(std::move(aliasFolders)), m_devices(std::move(devices)) {}
 
@@ -281,18 +306,34 @@ std::optional<std::vector<PortMapEntry>> LinuxSerialPortMap::entries() const {
               [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
 
     std::vector<NumberedPort> devices;
+    QStringList byName;
     const QStringList paths = m_devices ? m_devices() : QStringList{};
     for (const QString& path : paths) {
-        const auto n = comNumberForDevice(path);
-        if (!n || taken.count(*n) != 0) {
-            continue;
-        }
         const auto device = characterDevice(AT_FDCWD, QFile::encodeName(path).constData());
         if (device && aliased.count(*device) != 0) {
             continue;
         }
-        taken.insert(*n);
-        devices.push_back({*n, path});
+        const auto n = comNumberForDevice(path);
+        if (n && taken.insert(*n).second) {
+            devices.push_back({*n, path});
+        } else {
+            byName.append(path);
+        }
+    }
+    // In name order, so that of two devices whose names give the same number the same
+    // one keeps it whatever order the system lists them in.
+    std::sort(byName.begin(), byName.end(), [](const QString& a, const QString& b) {
+        return a.mid(a.lastIndexOf(u'/') + 1) < b.mid(b.lastIndexOf(u'/') + 1);
+    });
+    for (const QString& path : byName) {
+        const int home = comNumberByName(path);
+        for (int k = 0; k < kNumbersByName; ++k) {
+            const int n = kFirstNumberByName + (home - kFirstNumberByName + k) % kNumbersByName;
+            if (taken.insert(n).second) {
+                devices.push_back({n, path});
+                break;
+            }
+        }
     }
     std::sort(devices.begin(), devices.end(),
               [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });

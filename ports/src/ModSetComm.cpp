@@ -20,6 +20,9 @@ ModSetComm::ModSetComm(const platform::OsVersion& os, const platform::SerialPort
 
 void ModSetComm::StartUp() {
     m_comPort = ReadRememberedPort();
+    // The operator's choice stays remembered while its port is absent: the refresh
+    // selects it again when it appears.
+    m_remembered = m_comPort > 0 ? m_comPort : qint16{0};
 
     if (m_fixedPortList) {
         FillFixedPortList();
@@ -38,7 +41,10 @@ void ModSetComm::StartUp() {
 
     if (m_comPort != 0) {
         SelectPort(m_comPort);
-        StoreComPort();
+        // A port standing in for an absent remembered one is for this run only.
+        if (m_remembered == 0 || m_comPort == m_remembered) {
+            StoreComPort();
+        }
     } else {
         SelectIndex(-1);
     }
@@ -94,9 +100,9 @@ void ModSetComm::ReShowComPortTimer_Timer() {
         SelectIndex(-1);
         return;
     }
-    // The remembered port when it is listed (an adapter plugged in again after the list
-    // had to choose another), else the port chosen before while it is listed, else the
-    // first entry.
+    // The remembered port when it is listed (an adapter plugged in, again or after a
+    // start without it, while the list had to choose another), else the port chosen before while it
+    // is listed, else the first entry.
     const qint16 wanted = InComPorts(m_remembered) ? m_remembered : m_comPort;
     const QString picked = PickListEntry(m_combo2, portEntry(wanted));
     if (const auto number = portNumber(QStringView(picked).mid(3))) {

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -101,19 +102,30 @@ TEST(SettingsFile, BesideTheProgramElseInTheUsersFolder) {
     }
 }
 
-// A mysetup.ini beside the program that this user may not write, as a run with sudo
-// leaves it: the choice is stored in the user's folder and read from there at the next
-// start. Root may write any file, so the starts run as nobody, in a child.
-void startTwiceBesideAReadOnlyFile() {
-    const bool unprivileged = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                                   ::setgid(65534) == 0 && ::setuid(65534) == 0);
+// A mysetup.ini beside the program that this user may not replace: left read-only by a
+// run with sudo, or another user's file in a shared folder (sticky, as /tmp), which the
+// user may write but whose store fails at its final rename, leaving the file whole. The
+// choice is stored in the user's folder and read from there at the next start. Root may
+// replace any file, so the starts run as nobody, in a child.
+void startTwiceBesideAFileNotToReplace(bool shared) {
+    const auto becomeNobody = [] {
+        return ::geteuid() != 0 ||
+               (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+    };
+    bool ok = shared || becomeNobody();
     QTemporaryDir dir;
-    const QString program = dir.filePath(QStringLiteral("stick"));
+    const QString program = shared ? dir.path() : dir.filePath(QStringLiteral("stick"));
     QDir().mkpath(program);
-    QFile ini(program + QStringLiteral("/mysetup.ini"));
-    const bool laid = ini.open(QIODevice::WriteOnly) && ini.write("[language]\ncomPort=9\n") > 0 &&
-                      ini.flush() &&
-                      ini.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QString path = program + QStringLiteral("/mysetup.ini");
+    QFile ini(path);
+    ok = ok && ini.open(QIODevice::WriteOnly) && ini.write("[language]\ncomPort=9\n") > 0 &&
+         ini.flush() && ::chmod(QFile::encodeName(path).constData(), shared ? 0666 : 0444) == 0;
+    if (shared) {
+        ok = ok && ::chmod(QFile::encodeName(program).constData(), 01777) == 0 && becomeNobody();
+        platform::IniProfileFile beside(path);
+        ok = ok && !beside.write(kSection, kKey, QStringLiteral("4")) &&
+             beside.read(kSection, kKey, {}) == QLatin1String("9");
+    }
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
     QStringList seen; // the port read at each start, then the file beside the program
     for (const char* choice : {"4", ""}) {
@@ -125,11 +137,15 @@ void startTwiceBesideAReadOnlyFile() {
     }
     seen << QString::fromLatin1(heldIn(program));
     std::fprintf(stderr, "%s\n", qPrintable(seen.join(u' ')));
-    std::exit(unprivileged && laid && seen.join(u' ') == QLatin1String("9 4 9") ? 0 : 1);
+    std::exit(ok && seen.join(u' ') == QLatin1String("9 4 9") ? 0 : 1);
 }
 
-TEST(SettingsFile, AReadOnlyFileBesideTheProgramKeepsTheChoiceAcrossRestarts) {
-    EXPECT_EXIT(startTwiceBesideAReadOnlyFile(), ::testing::ExitedWithCode(0), "");
+TEST(SettingsFile, AFileBesideTheProgramNotToReplaceKeepsTheChoiceAcrossRestarts) {
+    EXPECT_EXIT(startTwiceBesideAFileNotToReplace(false), ::testing::ExitedWithCode(0), "");
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can leave a file of another user in a shared folder";
+    }
+    EXPECT_EXIT(startTwiceBesideAFileNotToReplace(true), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(XdgSettingsFolder, ConfigHomeWhenAbsoluteElseHomeDotConfig) {

@@ -62,11 +62,12 @@ TEST(InComPorts, ExactEntryOnly) {
 }
 
 TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
-    Rig rig({"COM3", "COM5"});
+    Rig rig({"COM3", "COM5"}, QStringLiteral("7")); // the remembered COM7 is not plugged in
     rig.ports.StartUp();
     // What the map gives (empty: it cannot be opened), the user's pick after the tick.
     const std::vector<std::tuple<const char*, std::optional<Names>, QString, QString, int>> steps{
         {"the tick alone: the port chosen at start-up", Names{"COM5", "COM3"}, "", "COM3", 3},
+        {"the remembered port appears: chosen again", Names{"COM3", "COM7"}, "", "COM7", 7},
         {"user picks COM5", Names{"COM3", "COM5"}, "COM5", "COM5", 5},
         {"a port added first: same port kept", Names{"COM7", "COM3", "COM5"}, "", "COM5", 5},
         {"chosen port vanishes: first listed", Names{"COM3"}, "", "COM3", 3},
@@ -91,8 +92,8 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
         EXPECT_EQ(rig.combo2.texts(), map.value_or(Names{}));
         rig.expectSelected(selected, comPort);
     }
-    // The tick selects but never stores; start-up did, and the user's picks at once.
-    EXPECT_EQ(rig.ini.writes, Names({"3", "5", "3"}));
+    // Neither the tick nor start-up's stand-in for an absent port stores; a pick does at once.
+    EXPECT_EQ(rig.ini.writes, Names({"5", "3"}));
 
     // An open drop-down closes when refilled: same ports, same list, same selection.
     const int changes = rig.combo2.entryChanges;
@@ -110,14 +111,15 @@ TEST(ReShowComPortTimer, SelectionFollowsPortsAcrossRefreshes) {
 }
 
 // Start-up reads the remembered port, tests it against the list, selects a port and
-// stores it (the settings file itself: IniProfileFileTest).
+// stores it (the settings file itself: IniProfileFileTest; a port standing in for an
+// absent one: ReShowComPortTimer).
 TEST(StartUp, RemembersTestsAndStoresThePort) {
     const Names both{"COM3", "COM9"};
     // The value stored before, the ports, the port selected and stored.
     const std::vector<std::tuple<const char*, QString, Names, QString, int>> cases{
-        {"stored port listed", "9", both, "COM9", 9}, {"stale number", "9", {"COM3"}, "COM3", 3},
-        {"stored, no ports", "9", {}, "", 0},         {"hexadecimal", "0x9", both, "COM3", 3},
-        {"beyond 16 bits", "65545", both, "COM3", 3}, {"spaces around it", " 9 ", both, "COM9", 9},
+        {"stored port listed", "9", both, "COM9", 9}, {"stored, no ports", "9", {}, "", 0},
+        {"hexadecimal", "0x9", both, "COM3", 3},      {"beyond 16 bits", "65545", both, "COM3", 3},
+        {"spaces around it", " 9 ", both, "COM9", 9},
     };
     for (const auto& [what, stored, names, selected, comPort] : cases) {
         SCOPED_TRACE(what);
@@ -153,8 +155,8 @@ TEST(CheckOsVersion, FixedListOfTwoHundredFiftySixOnNt60Only) {
         EXPECT_EQ(rig.combo2.count(), fixed ? 256 : 1);
         EXPECT_EQ(rig.combo2.entry(fixed ? 255 : 0), fixed ? "COM256" : "COM3");
         rig.expectSelected(selected, comPort);
-        // Stored again only when it names an entry; the fixed list never reads the map.
-        EXPECT_EQ(rig.ini.writes, comPort ? Names{QString::number(comPort)} : Names{});
+        // Stored again only when it names the entry selected; the fixed list never reads the map.
+        EXPECT_EQ(rig.ini.writes, QString::number(comPort) == stored ? Names{stored} : Names{});
         EXPECT_EQ(rig.map.reads, fixed ? 0 : 1);
         EXPECT_EQ(rig.messages.texts(),
                   (version ? std::vector<QString>{} : std::vector<QString>{"未知操作系统"}));

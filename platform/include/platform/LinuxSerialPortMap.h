@@ -18,9 +18,11 @@ using SerialDeviceLister = std::function<QStringList()>;
 /// `deviceFolder`, sorted: the devices QSerialPortInfo::availablePorts() lists, found
 /// by the same rules without its walk through udev's records of every tty, which costs
 /// over ten times as much (bench/bench_portlist):
-/// - a tty with a device behind it (a `device` link), except a port of the on-board
-///   8250 driver (`serial8250`) whose UART the driver reports as unknown: that driver
-///   makes a node for every port the board may have;
+/// - a tty with a device behind it (a `device` link), except an on-board port (ttyS<n>,
+///   or any of the 8250 driver, `serial8250`) whose node does not open or reports an
+///   unknown UART: that driver makes a node for every port the board may have. From
+///   kernel 6.5 on, a ttyS port's device link leads to the serial core's `port` driver,
+///   which QSerialPortInfo does not check;
 /// - a tty without one only when it is a Bluetooth link (rfcomm0 .. rfcomm255), a
 ///   null-modem pair (tnt...) or a USB gadget's port (ttyGS...); the consoles and
 ///   terminals are left out.
@@ -43,9 +45,14 @@ serialDevicesInSysfs(const QString& ttyClassFolder = QStringLiteral("/sys/class/
 ///     rfcomm<k>   Bluetooth serial links      k 0..99   COM400 .. COM499  (400 + k)
 ///
 /// The index is plain decimal (no leading zeros). Any other device, or an index out
-/// of its range, has no number and is left out of the map rather than given one that
-/// could clash.
+/// of its range, has no number of its own: the map numbers it by name.
 [[nodiscard]] std::optional<int> comNumberForDevice(QStringView devicePath);
+
+/// The number, from 500 to 999, that a device without a number of its own starts from,
+/// from its kernel name alone: h starts at 0, and for each character of the name
+/// h := (h * 31 + its code) mod 500; the number is 500 + h ("ttyCH341USB0" gives 746,
+/// "ttyXRUSB0" 535, "ttyUSB100" 842).
+[[nodiscard]] int comNumberByName(QStringView devicePath);
 
 /// The serial-port map on Linux, read afresh on each call:
 /// 1. aliases first, in number order: each entry "COM<n>" of the alias folders (n from
@@ -53,13 +60,19 @@ serialDevicesInSysfs(const QString& ttyClassFolder = QStringLiteral("/sys/class/
 ///    normally a symbolic link made by the user (`ln -s /dev/ttyUSB0 ports/COM3`);
 ///    a dangling link, or one to anything but a character device, is left out; a name
 ///    found in an earlier folder is not taken again from a later one;
-/// 2. then the devices with a number of their own (comNumberForDevice), in number
-///    order, except a device that an alias already leads to (the same device number,
-///    whatever the path) and a device whose number an alias has taken.
+/// 2. then the devices, in number order, except a device that an alias already leads to
+///    (the same device number, whatever the path): a device keeps its own number
+///    (comNumberForDevice) unless an alias has taken it; every other device, in the
+///    order of the kernel names, takes the first number from comNumberByName up that
+///    no alias or device has (after 999 comes 500), and is left out only when all of
+///    500 to 999 are taken. Name order compares character codes one by one. A number
+///    never depends on the order the devices are listed in, and a device moves on from
+///    its comNumberByName only past numbers that an alias, or a device earlier in name
+///    order, holds.
 /// Each entry's `device` is the path to open: for an alias its link's target when that
 /// is an absolute path (as written: /dev/ttyUSB0, /dev/serial/by-id/...), else the path
-/// resolved in full; for a device its path as listed. deviceFor() reads the same map, so the port
-/// opened by number is the one listed under that number.
+/// resolved in full; for a device its path as listed. deviceFor() reads the same map, so
+/// the port opened by number is the one listed under that number.
 class LinuxSerialPortMap final : public SerialPortMap {
 public:
     LinuxSerialPortMap(QStringList aliasFolders, SerialDeviceLister devices);

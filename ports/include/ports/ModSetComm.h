@@ -40,6 +40,8 @@ public:
     /// NT 6.0 only. Shows "未知操作系统" when the version cannot be read.
     void CheckOsVersion();
     /// Start-up: reads the remembered port, builds the list, selects and stores the port.
+    /// A port chosen because the remembered one is absent is not stored: the file keeps
+    /// the operator's choice, and the refresh selects it when it appears.
     /// Call after CheckOsVersion. Enable the refresh timer afterwards unless FixedPortList().
     void StartUp();
     /// Rebuilds the list from the map; the first port number found, 0 when none.
@@ -48,8 +50,9 @@ public:
     /// True when "COM" followed by the number is an entry of the list.
     [[nodiscard]] bool InComPorts(int number) const;
     /// The refresh tick, every second in enumeration mode. The remembered port (the one
-    /// last stored) is chosen again when it is listed again after it disappeared, for
-    /// the operator has not picked another since: a pick is stored at once.
+    /// read at start-up or last stored) is chosen again whenever it is listed after the
+    /// list had to choose another, for the operator has not picked another since: a pick
+    /// is stored at once.
     void ReShowComPortTimer_Timer();
     /// The user picked an entry of the list.
     void Combo2_Click();
@@ -70,7 +73,8 @@ private:
     platform::MessageBoxes& m_messages;
     ListControl& m_combo2;
     qint16 m_comPort = 0;
-    /// The port last stored (or meant to be, when the file cannot be written); 0 for none.
+    /// The operator's port: the one read at start-up, then the one last stored (or meant
+    /// to be, when the file cannot be written); 0 for none.
     qint16 m_remembered = 0;
     bool m_fixedPortList = false;
     /// What the last rebuild put into the list, to tell whether the next has news.
