@@ -34,7 +34,6 @@ constexpr int kLabelHeight = 225;
 constexpr int kLabelDrop = 45; // a field label sits this much lower than its box
 constexpr int kFieldLabelGap = 50;
 constexpr int kPanelLabelGap = 20;
-constexpr int kDescriptionLimit = 80;
 
 // Placeholder left edge of a label until ApplyLanguage aligns it to its box.
 constexpr int kUnalignedLabelLeft = 120;
@@ -58,7 +57,7 @@ struct FieldRow {
     const char* label;
     int left;
     int top;
-    int maxLength;
+    int maxLength; // characters a single-line box takes; the window counts bytes
     int height;
 };
 
@@ -74,7 +73,7 @@ constexpr std::array<FieldRow, 12> kFrame1Rows{{
     {BoxKind::Line, 3, "Label1_4", 2040, 4080, 16, kBoxHeight},
     {BoxKind::Line, 5, "Label1_6", 2040, 4440, 16, kBoxHeight},
     {BoxKind::Line, 13, "Label1_14", 2040, 4800, 16, kBoxHeight},
-    {BoxKind::Description, 4, "Label1_5", 2040, 5280, kDescriptionLimit, 1005},
+    {BoxKind::Description, 4, "Label1_5", 2040, 5280, 0, 1005},
 }};
 
 constexpr std::array<FieldRow, 4> kFrame2Rows{{
@@ -152,14 +151,6 @@ void FrmMainForm::buildControls() {
             m_description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             // Tab moves on, as in every other box; Enter starts a new line.
             m_description->setTabChangesFocus(true);
-            // The description holds at most its field's width, like the boxes' limits.
-            connect(m_description, &QPlainTextEdit::textChanged, m_description, [this] {
-                const QString text = m_description->toPlainText();
-                if (text.size() > kDescriptionLimit) {
-                    m_description->setPlainText(text.left(kDescriptionLimit));
-                    m_description->moveCursor(QTextCursor::End);
-                }
-            });
             Text1[index] = box = m_description;
             break;
         case BoxKind::List: {
