@@ -3,12 +3,17 @@
 #include "ui/Captions.h"
 #include "ui/FrmMainForm.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +55,34 @@ TEST(Layout, FixedFrameHiddenControlsAndNoTwoVisibleControlsOverlap) {
                         << lcid << name << " and " << shown[j]->objectName().toStdString();
                 }
             }
+        }
+    }
+}
+
+// On a screen whose available area is smaller than the window (a netbook with a panel,
+// 800x480), the window opens inside that area and its form scrolls to the control that
+// takes the focus; on a larger screen nothing changes.
+TEST(Layout, OnASmallScreenTheWindowFitsAndScrollsToTheFocus) {
+    for (const QRect available :
+         {QRect(0, 0, 1280, 984), QRect(0, 24, 1024, 540), QRect(0, 0, 800, 480)}) {
+        SCOPED_TRACE(available.height());
+        FrmMainForm form;
+        form.show();
+        form.fitInto(available);
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        const bool small = available.height() < 600;
+        EXPECT_TRUE(available.contains(form.frameGeometry()));
+        EXPECT_EQ(form.size() == QSize(642, 567), !small);
+        const auto* area = form.findChild<QScrollArea*>();
+        EXPECT_EQ(area->verticalScrollBar()->isVisible(), small);
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+        for (QWidget* last : {form.Text1[11], static_cast<QWidget*>(form.Command3),
+                              static_cast<QWidget*>(form.Combo1[1])}) {
+            last->setFocus();
+            const QRect shown(last->mapTo(area->viewport(), QPoint()), last->size());
+            EXPECT_TRUE(area->viewport()->rect().contains(shown))
+                << last->objectName().toStdString();
         }
     }
 }
