@@ -411,12 +411,13 @@ void FrmMainForm::fitInto(const QRect& available) {
     const bool wide = client.width() + (tall ? bar : 0) > room.width();
     setFixedSize(std::min(client.width() + (tall ? bar : 0), room.width()),
                  std::min(client.height() + (wide ? bar : 0), room.height()));
-    // Centred in the available area, and never reaching outside it.
+    // Centred in the available area, and never reaching outside it. A window moves by its
+    // frame's corner once the frame is known, and by its client's corner before.
     QRect placed(QPoint(), size().grownBy(frame));
     placed.moveCenter(available.center());
     placed.moveTopLeft(
         QPoint(std::max(placed.left(), available.left()), std::max(placed.top(), available.top())));
-    move(placed.topLeft());
+    move(placed.topLeft() + QPoint(frame.left(), frame.top()) - (geometry().topLeft() - pos()));
 }
 
 void FrmMainForm::focusNextField() {
