@@ -322,14 +322,15 @@ TEST(Mapping, ShowByDataFillsEveryControlAndGetDataByShowTakesThemBack) {
                            w.Check3->isChecked()}),
               (std::vector{true, true, false, false})); // factory and Freq. Set
 
+    w.SetText1Text(0, QStringLiteral("AR1  "));
     w.SetText1Text(8, QStringLiteral(" NEWDEALER  "));
     w.SetText1Text(5, QStringLiteral("v2.1"));
     w.Check8->setChecked(false);
     w.Check2->setChecked(true);
     w.GetDataByShow();
     const RadioSettings& s = w.data().settings();
-    EXPECT_EQ(s.DealerCode.text() + u'|' + s.Seller.text() + u'|' + s.RfFirmwareVersion,
-              QStringLiteral(" NEWDEALER|王记通讯|V2.01"));
+    EXPECT_EQ(s.AreaCode + u'|' + s.DealerCode.text() + u'|' + s.RfFirmwareVersion,
+              QStringLiteral("AR1| NEWDEALER|V2.01"));
     EXPECT_EQ(QString::number(s.FactoryMode) + QString::number(s.FreqSetEnabled) +
                   QString::number(s.StunEnabled) + QString::number(s.KillEnabled),
               QStringLiteral("1010"));
