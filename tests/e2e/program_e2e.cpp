@@ -103,26 +103,13 @@ protected:
     std::vector<Box> m_boxes;
 };
 
-// The real serial port at 9600 8N1, its receive events and the quiet wait behind END,
-// the message boxes, and mysetup.ini beside the program: a Read through all of them.
-TEST_F(ProgramOnPty, ReadsTheRadio) {
-    startSimulator({});
-    app::Program program(m_dir.path());
-    app::FrmMain& w = program.window();
-    ASSERT_EQ(w.Combo2->currentText(), QStringLiteral("COM5")); // the alias, listed first
-
-    EXPECT_EQ(after(w.Command1).text, QStringLiteral("Read Complete!"));
-    EXPECT_EQ(w.Text1Text(8), QStringLiteral("D-0042"));
-    EXPECT_EQ(program.port().lineSettings(), QStringLiteral("9600,N,8,1"));
-    QFile ini(file("mysetup.ini")); // beside the program, whose folder can be written
-    EXPECT_TRUE(ini.open(QIODevice::ReadOnly) && ini.readAll().contains("comPort=5"));
-}
-
-// What only the real port and the real timers show: the adapter pulled out during a
-// write (the port's loss ends it at once), a radio answering after the 500 ms time-out
-// (the real answer timer ends it), and an adapter gone at the next Read. Each box keeps
-// its first line, says why below it in plain text, and shows 12 lines of details.
-TEST_F(ProgramOnPty, AFailingLineIsToldAsItHappened) {
+// What only the real port, the real timers and the assembly show: the adapter pulled out
+// during a write (the port's loss ends it at once), a radio answering after the 500 ms
+// time-out (the real answer timer ends it); a Read through the port at 9600 8N1, its
+// receive events and the quiet wait behind END, with mysetup.ini beside the program; and
+// the adapter gone at the next Read. Each failure box keeps its first line, says why below
+// it in plain text, and shows 12 lines of details.
+TEST_F(ProgramOnPty, ReadsTheRadioAndTellsAFailingLineAsItHappened) {
     // What the simulated radio does, the button pressed, what the box says below.
     const std::vector<std::tuple<QStringList, QPushButton * app::FrmMain::*, QString>> cases{
         {{QStringLiteral("--vanish-after"), QStringLiteral("7")},
@@ -145,8 +132,16 @@ TEST_F(ProgramOnPty, AFailingLineIsToldAsItHappened) {
 
     startSimulator({});
     app::Program program(m_dir.path());
+    app::FrmMain& w = program.window();
+    ASSERT_EQ(w.Combo2->currentText(), QStringLiteral("COM5")); // the alias, listed first
+    EXPECT_EQ(after(w.Command1).text, QStringLiteral("Read Complete!"));
+    EXPECT_EQ(w.Text1Text(8), QStringLiteral("D-0042"));
+    EXPECT_EQ(program.port().lineSettings(), QStringLiteral("9600,N,8,1"));
+    QFile ini(file("mysetup.ini")); // beside the program, whose folder can be written
+    EXPECT_TRUE(ini.open(QIODevice::ReadOnly) && ini.readAll().contains("comPort=5"));
+
     stopSimulator(); // the adapter is pulled; Read is pressed before the list follows
-    const Box box = after(program.window().Command1);
+    const Box box = after(w.Command1);
     EXPECT_EQ(box.text, QStringLiteral("Cannot Open Communication Port."));
     EXPECT_TRUE(box.informative.contains(QStringLiteral("No device is listed as COM5 any more")))
         << box.informative.toStdString();
