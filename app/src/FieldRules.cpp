@@ -2,14 +2,34 @@
 
 #include "settings/SettingsFields.h"
 
-#include <algorithm>
-
 namespace tavrik::app {
 namespace {
 
 bool isAsciiLetterOrDigit(qint16 code) {
     return (code >= '0' && code <= '9') || (code >= 'a' && code <= 'z') ||
            (code >= 'A' && code <= 'Z');
+}
+
+// The characters from the start of a text that fit in some bytes, and the bytes they take.
+struct Fit {
+    qsizetype length = 0;
+    qsizetype bytes = 0;
+};
+
+Fit fitting(const QString& text, qsizetype room, const CharSize& size) {
+    Fit fit;
+    while (fit.length < text.size()) {
+        const bool pair = text.at(fit.length).isHighSurrogate() && fit.length + 1 < text.size() &&
+                          text.at(fit.length + 1).isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
+        const qsizetype bytes = size(text.mid(fit.length, length));
+        if (fit.bytes + bytes > room) {
+            break;
+        }
+        fit.length += length;
+        fit.bytes += bytes;
+    }
+    return fit;
 }
 
 } // namespace
@@ -41,17 +61,17 @@ KeyFilterResult FilterText1Key(int index, qint16 code) {
 }
 
 QString CleanText1(int index, const QString& text) {
-    if (!IsFilteredField(index)) {
+    if (index == kMaintainedDescriptionBox) {
         return text;
     }
     QString cleaned;
     cleaned.reserve(text.size());
     for (const QChar c : text) {
-        const auto code = static_cast<qint16>(c.unicode() > 127 ? kKeyNonAscii : c.unicode());
         // Control characters could never have been typed into a single-line box.
-        if (code < 32 || code == 127) {
+        if (c.category() == QChar::Other_Control) {
             continue;
         }
+        const auto code = static_cast<qint16>(c.unicode() > 127 ? kKeyNonAscii : c.unicode());
         if (FilterText1Key(index, code).code != 0) {
             cleaned.append(c);
         }
@@ -59,14 +79,14 @@ QString CleanText1(int index, const QString& text) {
     return cleaned;
 }
 
-EditedText CleanEditedText1(int index, const QString& text, int caret, int limit) {
+EditedText CleanEditedText1(int index, const QString& text, int caret, qsizetype limit,
+                            const CharSize& size) {
     QString head = CleanText1(index, text.left(caret));
     QString tail = CleanText1(index, text.mid(caret));
-    const qsizetype overflow = head.size() + tail.size() - limit;
-    if (overflow > 0) {
-        head.chop(std::min(overflow, head.size()));
-        tail.truncate(std::max<qsizetype>(0, limit - head.size()));
-    }
+    // What stands behind the caret stays as far as it fits; what arrived takes the rest.
+    const Fit kept = fitting(tail, limit, size);
+    tail.truncate(kept.length);
+    head.truncate(fitting(head, limit - kept.bytes, size).length);
     return {head + tail, static_cast<int>(head.size())};
 }
 

@@ -25,6 +25,8 @@
 #include <QShortcut>
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace tavrik::app {
 namespace {
 
@@ -116,19 +118,26 @@ void FrmMain::connectControls() {
                                      : Combo2->itemData(index, Qt::ToolTipRole).toString());
     });
 
-    for (int index = 0; index < static_cast<int>(Text1.size()); ++index) {
+    for (const SettingsField& field : kSettingsFields) {
+        const int index = field.text1;
         QWidget* box = Text1[static_cast<std::size_t>(index)];
         box->installEventFilter(this);
-        QLineEdit* edit = Text1Line(index);
-        if (edit != nullptr && IsFilteredField(index)) {
-            // Typed characters pass the key filter; an input method would bypass it.
-            edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-            // The box's own limit would cut a paste before it is cleaned (four Chinese
-            // characters ahead of "ABCD" would fill the password): the field applies
-            // its limit itself, after cleaning.
-            m_fieldLimit[static_cast<std::size_t>(index)] = edit->maxLength();
+        auto& limit = m_fieldLimit[static_cast<std::size_t>(index)];
+        // A box holds what the radio stores for its field, counted in bytes; the box's own
+        // limit counts characters, and would cut a paste before it is cleaned (four Chinese
+        // characters ahead of "ABCD" would fill the password). A version keeps its box's.
+        limit = field.bytes.length;
+        if (QLineEdit* edit = Text1Line(index)) {
+            if (field.encoding == FieldEncoding::VersionBytes) {
+                limit = edit->maxLength();
+            }
             edit->setMaxLength(kNoBoxLimit);
             connect(edit, &QLineEdit::textEdited, this, [this, index] { cleanEditedText(index); });
+            // Typed characters pass the key filter; an input method would bypass it.
+            edit->setAttribute(Qt::WA_InputMethodEnabled, !IsFilteredField(index));
+        } else {
+            connect(Text1Multi(), &QPlainTextEdit::textChanged, this,
+                    [this, index] { cleanEditedText(index); });
         }
     }
     // A drop-down changes by the wheel only while it has the focus, and the wheel
@@ -185,15 +194,32 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrmMain::cleanEditedText(int index) {
-    QLineEdit* edit = Text1Line(index);
-    const QString text = edit->text();
-    const EditedText cleaned = CleanEditedText1(index, text, edit->cursorPosition(),
-                                                m_fieldLimit[static_cast<std::size_t>(index)]);
-    if (cleaned.text == text) {
+    const auto field = std::find_if(kSettingsFields.begin(), kSettingsFields.end(),
+                                    [index](const SettingsField& f) { return f.text1 == index; });
+    const auto size = [&](const QString& character) {
+        return StoredSize(*field, character, m_services.codePage);
+    };
+    const qsizetype limit = m_fieldLimit[static_cast<std::size_t>(index)];
+    if (QLineEdit* edit = Text1Line(index)) {
+        const QString text = edit->text();
+        const EditedText cleaned =
+            CleanEditedText1(index, text, edit->cursorPosition(), limit, size);
+        if (cleaned.text != text) {
+            edit->setText(cleaned.text);
+            edit->setCursorPosition(cleaned.caret);
+        }
         return;
     }
-    edit->setText(cleaned.text);
-    edit->setCursorPosition(cleaned.caret);
+    QPlainTextEdit* description = Text1Multi();
+    const QString text = description->toPlainText();
+    const EditedText cleaned =
+        CleanEditedText1(index, text, description->textCursor().position(), limit, size);
+    if (cleaned.text != text) {
+        description->setPlainText(cleaned.text);
+        QTextCursor caret = description->textCursor();
+        caret.setPosition(cleaned.caret);
+        description->setTextCursor(caret);
+    }
 }
 
 // ---- Start-up and shutdown ----------------------------------------------------

@@ -84,10 +84,11 @@ QString lineCause(const LineRecord& r, Language language) {
     case LineCause::NoEcho:
         return pick(language,
                     "Bytes came back, but never the request the cable should return. Most likely "
-                    "the cable is of the wrong kind (a programming cable returns every request), "
-                    "or another device is connected to this port.",
-                    "串口上有数据返回，但始终不是写频线应返回的请求。很可能写频线类型不对"
-                    "（写频线会返回每个请求），或这个串口上接的是别的设备。");
+                    "the line is noisy or the adapter faulty, the cable is of the wrong kind (a "
+                    "programming cable returns every request), or another device is connected "
+                    "to this port.",
+                    "串口上有数据返回，但始终不是写频线应返回的请求。很可能线路干扰严重、适配器有"
+                    "故障、写频线类型不对（写频线会返回每个请求），或这个串口上接的是别的设备。");
     case LineCause::AnswerNotUnderstood:
         return pick(language,
                     "While %1, the radio answered, but the answer could not be understood. The "
@@ -100,7 +101,7 @@ QString lineCause(const LineRecord& r, Language language) {
         return pick(language,
                     "The radio answered at first, then stopped answering while %1. Most likely "
                     "the cable was pulled or the radio was switched off.",
-                    "对讲机起初有应答，在%1时停止应答。很可能写频线被拔出，或对讲机被关机。")
+                    "对讲机起初有应答，在%1时停止应答。很可能写频线被拔出，或对讲机已关机。")
             .arg(step);
     case LineCause::Refused:
         return pick(language,
@@ -135,7 +136,7 @@ QString seriesState(const LineRecord& r, Language language) {
         return pick(language,
                     "No radio of this series was written completely before the one in hand "
                     "(radio 1).",
-                    "当前：第 1 台。本批在它之前没有写完的对讲机。");
+                    "当前：第 1 台。本批在它之前尚无写完的对讲机。");
     }
     if (done == 1) {
         return pick(language,
@@ -152,7 +153,7 @@ QString seriesState(const LineRecord& r, Language language) {
     return pick(language,
                 "%1 radios of this series were written completely before the one in hand "
                 "(radio %2): radios 1 to %1 are done.",
-                "当前：第 %2 台。本批在它之前已完整写入 %1 台：第 1–%1 台已完成。")
+                "当前：第 %2 台。本批在它之前已完整写入 %1 台：第 1 至 %1 台已完成。")
         .arg(done)
         .arg(done + 1);
 }

@@ -128,6 +128,11 @@ QString permissionCause(const platform::OpenFailure& f, Language language) {
 }
 
 QString busyCause(const platform::OpenFailure& f, Language language) {
+    if (f.holders.size() > 1) {
+        return pick(language, "%1 is in use by %2. Close those programs and try again.",
+                    "%1 正被 %2占用。请关闭这些程序后重试。")
+            .arg(f.device, holdersText(f.holders, language));
+    }
     if (!f.holders.empty()) {
         return pick(language, "%1 is in use by %2. Close that program and try again.",
                     "%1 正被 %2占用。请关闭该程序后重试。")
@@ -247,13 +252,39 @@ platform::MessageDetails ExplainOpenFailure(const platform::OpenFailure& failure
     const QString port =
         portLine(portNumber, failure.onWindows ? QString() : failure.device, language);
     d.informative = port + QLatin1Char('\n') + openCause(failure, portNumber, language);
-    QStringList lines{QStringLiteral("VEL_TAVRIK_DovI, %1").arg(timeText(when)), port};
+    QStringList lines{QStringLiteral("VEL_TAVRIK_DovI %1, %2")
+                          .arg(QStringLiteral(TAVRIK_VERSION), timeText(when)),
+                      port};
     if (!failure.systemText.isEmpty()) {
         lines << pick(language, "System: %1", "系统：%1").arg(failure.systemText);
     }
     if (!failure.holders.empty()) {
         lines << pick(language, "Held by: %1", "占用者：%1")
                      .arg(holdersText(failure.holders, language));
+    }
+    // The device and the user as the system reports them: owner, group and mode, and the
+    // groups that the database and this session give the user.
+    if (failure.permissions) {
+        const unsigned mode = *failure.permissions;
+        QString bits;
+        for (int i = 8; i >= 0; --i) {
+            bits += (mode >> i & 1U) != 0 ? QLatin1Char("xwr"[i % 3]) : QLatin1Char('-');
+        }
+        lines << pick(language, "Device: owner %1, group %2, mode %3 (%4)",
+                      "设备：所有者 %1，用户组 %2，权限 %3（%4）")
+                     .arg(failure.owner, failure.group)
+                     .arg(mode, 4, 8, QLatin1Char('0'))
+                     .arg(bits);
+    }
+    if (!failure.user.isEmpty()) {
+        const auto names = [](const QStringList& groups) {
+            return groups.isEmpty() ? QStringLiteral("-") : groups.join(QLatin1Char(' '));
+        };
+        lines << pick(language, "User: %1", "用户：%1").arg(failure.user)
+              << pick(language, "Groups in the group database: %1", "组数据库中的用户组：%1")
+                     .arg(names(failure.userGroups))
+              << pick(language, "Groups of this session: %1", "本次登录的用户组：%1")
+                     .arg(names(failure.sessionGroups));
     }
     d.detailed = lines.join(QLatin1Char('\n'));
     return d;

@@ -105,14 +105,20 @@ QStringList sessionGroups() {
     return groupNames(gids);
 }
 
-OpenFailure noPermission(OpenFailure failure, const struct stat& node, int error) {
-    failure.reason = Reason::NoPermission;
-    failure.systemText = qt_error_string(error);
+/// The device node's owner, group and permissions, and the user's groups.
+void describeNode(OpenFailure& failure, const struct stat& node) {
+    failure.owner = userName(node.st_uid);
     failure.group = groupName(node.st_gid);
-    failure.groupMayOpen = (node.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    failure.permissions = static_cast<unsigned>(node.st_mode & 07777);
     failure.user = userName(::geteuid());
     failure.userGroups = databaseGroups(::geteuid());
     failure.sessionGroups = sessionGroups();
+}
+
+OpenFailure noPermission(OpenFailure failure, const struct stat& node, int error) {
+    failure.reason = Reason::NoPermission;
+    failure.systemText = qt_error_string(error);
+    failure.groupMayOpen = (node.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     return failure;
 }
 
@@ -292,6 +298,7 @@ OpenFailure diagnoseOpenFailure(const QString& device, const QString& qtErrorTex
         failure.systemText = qt_error_string(error);
         return failure;
     }
+    describeNode(failure, node);
     // QSerialPort refuses a device whose lock file names a running process, and says
     // "permission error" for it. The device is not touched: its holder may be using it.
     const std::vector<pid_t> locking =

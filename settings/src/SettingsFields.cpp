@@ -1,5 +1,7 @@
 #include "settings/SettingsFields.h"
 
+#include "platform/CodePage.h"
+
 namespace tavrik {
 namespace {
 
@@ -40,6 +42,12 @@ void SetFieldText(RadioSettings& settings, const SettingsField& field, const QSt
 
 bool HasWidth(const SettingsField& field) {
     return std::holds_alternative<FixedText RadioSettings::*>(field.member);
+}
+
+qsizetype StoredSize(const SettingsField& field, const QString& text,
+                     const platform::CodePage& codePage) {
+    return field.encoding == FieldEncoding::CodePageText ? codePage.fromUnicode(text).size()
+                                                         : text.size();
 }
 
 } // namespace tavrik

@@ -89,6 +89,11 @@ TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
         {Reason::Busy, "", "", "minicom", false, en,
          "/dev/ttyUSB0 is in use by minicom (process 812). Close that program and try again.",
          "ModemManager"},
+        {Reason::Busy, "", "", "minicom,screen", false, en,
+         "/dev/ttyUSB0 is in use by minicom (process 812), screen (process 813). Close those "
+         "programs and try again."},
+        {Reason::Busy, "", "", "minicom,screen", false, zh,
+         "/dev/ttyUSB0 正被 minicom（进程 812）、screen（进程 813）占用。请关闭这些程序后重试。"},
         {Reason::Busy, "", "", "", false, en,
          "Another program is using /dev/ttyUSB0, probably a program running as another user, "
          "such as ModemManager or brltty, which|\n    sudo systemctl stop ModemManager\n|\n    "
@@ -126,8 +131,9 @@ TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
         f.userGroups = groups.front().split(u',', Qt::SkipEmptyParts);
         f.sessionGroups = groups.back().split(u',', Qt::SkipEmptyParts);
         f.user = QStringLiteral("dealer");
-        if (*c.holder != '\0') {
-            f.holders = {{QString::fromLatin1(c.holder), 812}};
+        for (const QString& holder :
+             QString::fromLatin1(c.holder).split(u',', Qt::SkipEmptyParts)) {
+            f.holders.push_back({holder, 812 + static_cast<qint64>(f.holders.size())});
         }
         const QString text = ExplainOpenFailure(f, 100, {}, c.language).informative;
         EXPECT_TRUE(saysInOrder(text, c.says));
@@ -140,6 +146,27 @@ TEST(Diagnosis, AnOpenFailureSaysWhyAndWhatToDo) {
                                               << text.toStdString();
         }
     }
+}
+
+// The details for support: the program and its version, then the device and the user as
+// the system reports them.
+TEST(Diagnosis, AnOpenFailuresDetailsGiveTheVersionTheDeviceAndTheUsersGroups) {
+    OpenFailure f;
+    f.owner = QStringLiteral("root");
+    f.group = QStringLiteral("dialout");
+    f.permissions = 0640;
+    f.user = QStringLiteral("dealer");
+    f.userGroups = QStringList{"dealer", "dialout"};
+    f.sessionGroups = QStringList{"dealer"};
+    const QString english = ExplainOpenFailure(f, 100, {}, Language::English).detailed;
+    EXPECT_TRUE(
+        english.contains(QRegularExpression(QStringLiteral("^VEL_TAVRIK_DovI \\d+\\.\\d"))));
+    EXPECT_TRUE(saysInOrder(english, "Device: owner root, group dialout, mode 0640 (rw-r-----)\n"
+                                     "User: dealer\nGroups in the group database: dealer dialout\n"
+                                     "Groups of this session: dealer"));
+    EXPECT_TRUE(
+        ExplainOpenFailure(f, 100, {}, Language::Chinese)
+            .detailed.contains("设备：所有者 root，用户组 dialout，权限 0640（rw-r-----）"));
 }
 
 Request blockWrite(int address) {
@@ -191,8 +218,8 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "the programming cable is not connected to this port (the wrong port is chosen), or the "
          "adapter is faulty."},
         {OpKind::Read, [](LineRecord& r) { r.anyBytes = true; }, program, Language::English,
-         "Bytes came back, but never the request the cable should return. Most likely the cable "
-         "is of the wrong kind"},
+         "Bytes came back, but never the request the cable should return. Most likely the line "
+         "is noisy or the adapter faulty, the cable is of the wrong kind"},
         // Unchanged only while no block write was sent.
         {OpKind::Write, [](LineRecord& r) { r.anyBytes = r.echoSeen = true; }, program,
          Language::English,
@@ -206,7 +233,9 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "Block writes sent: 1, accepted: 0 of 7, end confirmed: no\nLast step: writing block "
          "3B00\n"},
         {OpKind::Write, silentAfterAnswers(1, 0), blockWrite(0x3B00), Language::Chinese,
-         "对讲机起初有应答，在写入机型和频段（第 1 块，共 7 块）时停止应答。|对讲机没有确认正在"
+         "对讲机起初有应答，在写入机型和频段（第 1 块，共 7 "
+         "块）时停止应答。很可能写频线被拔出，或对"
+         "讲机已关机。|对讲机没有确认正在"
          "写入的部分，但可能已经存入：使用前必须重新写入。"},
         {OpKind::Write, silentAfterAnswers(3, 2), blockWrite(0x3B60), Language::Chinese,
          "在写入经销商信息（第 3 块，共 7 块）时停止应答。|写入中途停止。对讲机已接受 7 个数据块中"
@@ -244,11 +273,11 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
         {OpKind::MulWrite,
          radioInHand(4, [](LineRecord& r) { r.portLost = r.radioAnswered = true; }),
          blockWrite(0x3B70), Language::Chinese,
-         "当前：第 4 台。本批在它之前已完整写入 3 台：第 1–3 台已完成。|在写入经销商信息（第 4 "
+         "当前：第 4 台。本批在它之前已完整写入 3 台：第 1 至 3 台已完成。|在写入经销商信息（第 4 "
          "块，共 7 块）时串口丢失：很可能适配器被拔出，或设备 /dev/ttyUSB0 停止工作。",
          "当前：第 4 台\n"},
         {OpKind::MulWrite, radioInHand(1, garbled(false)), program, Language::Chinese,
-         "当前：第 1 台。本批在它之前没有写完的对讲机。|在连接对讲机时，对讲机有应答|当前这台对讲"
+         "当前：第 1 台。本批在它之前尚无写完的对讲机。|在连接对讲机时，对讲机有应答|当前这台对讲"
          "机未被写入：其设置没有改变。"},
         {OpKind::MulWrite,
          radioInHand(3, [](LineRecord& r) { r.waitingForNextRadio = r.echoSeen = true; }), program,

@@ -81,9 +81,10 @@ TEST_F(ModDataTest, DefaultsFromTheCalendar) {
 
 TEST_F(ModDataTest, SerialNumberAdvancesItsNumericPart) {
     // The eight characters in front stay and the rest counts; eight characters or fewer
-    // count as a whole. Eight nines widen to nine digits, of which the field keeps 16;
-    // 3E9 plus one does not fit a 32-bit integer.
+    // count as a whole. A carry into a new digit widens the serial to eight digits; eight
+    // nines widen to nine, of which the field keeps 16; 3E9 plus one does not fit 32 bits.
     const std::pair<const char*, const char*> rows[] = {{"ABCDEFGHXY", "ABCDEFGHXY"},
+                                                        {"ABCDEFGH0000099", "ABCDEFGH00000100"},
                                                         {"ABCDEFGH99999999", "ABCDEFGH10000000"},
                                                         {"12345", "00012346"},
                                                         {"-5", "-00000004"},
@@ -102,7 +103,7 @@ TEST_F(ModDataTest, ModelWordInTheFirstSevenBytesAndTheBandList) {
         m_data.image().setBytes(0x3B00, QByteArray(first7[i]));
         EXPECT_EQ(m_data.IsExpectedModel(), i < 2) << first7[i];
     }
-    EXPECT_EQ(ModelDisplayName(text(u"OTHER\0Y  ")), QStringLiteral("OTHER"));
+    EXPECT_EQ(ModelDisplayName(text(u"TAV RIK\0Y  ")), QStringLiteral("TAV RIK")); // as sent
     EXPECT_EQ(BandList(), (QStringList{"UHF{430 - 440 MHz} VHF{144 - 148 MHz}",
                                        "UHF{400 - 490 MHz} VHF{136 - 174 MHz}",
                                        "UHF{430 - 440 MHz} VHF{144 - 146 MHz}"}));
@@ -110,14 +111,16 @@ TEST_F(ModDataTest, ModelWordInTheFirstSevenBytesAndTheBandList) {
 
 TEST_F(ModDataTest, ParseImageReadsEveryField) {
     radiosim::Memory memory = radiosim::DefaultMemory(radiosim::DealerText::Chinese);
+    test::Put(memory, 0x14, bytes("W\x81\x80P"));  // a lone lead byte in the user code
     test::Put(memory, 0x1C, bytes("\xD6\xD0Z\0")); // a double-byte character in a byte field
     test::Put(memory, 0xA0, bytes(" Cleaned  \0junk"));
     load(memory);
     // Each half of the double-byte character is visibly not text; the sell date is
     // erased memory; the serial number fills its 16 bytes.
-    EXPECT_EQ(shown(m_data.settings()),
-              text(u"1100|1||\uFFFD\uFFFDZ|V1.05|V1.02|||WOLP|1234|2025110300000042|2025-11-03|"
-                   u"11-1-E-1|2026-01-15|D-0042|2025-12-01||王记通讯| Cleaned"));
+    EXPECT_EQ(
+        shown(m_data.settings()),
+        text(u"1100|1||\uFFFD\uFFFDZ|V1.05|V1.02|||W\uFFFD€P|1234|2025110300000042|2025-11-03|"
+             u"11-1-E-1|2026-01-15|D-0042|2025-12-01||王记通讯| Cleaned"));
     test::Put(memory, 0x0F, bytes("\xFF\xA5")); // a band the list does not hold is kept
     load(memory);
     EXPECT_EQ(shown(m_data.settings()).section(u'|', 0, 1), text(u"1010|255"));
@@ -148,8 +151,9 @@ TEST_F(ModDataTest, WriteImageTakesItsFieldsFromTheRecord) {
         SCOPED_TRACE(band);
         radiosim::Memory held = radiosim::DefaultMemory();
         held[0x10] = static_cast<std::uint8_t>(flagsHeld);
-        // Unedited, the password goes back as read: a lone lead byte, a byte after its end.
-        test::Put(held, 0x18, bytes("\xE9\x31\0\x7F"));
+        // Unedited, the password goes back as read: a lone lead byte, a byte after its end;
+        // the user code as held, whatever the code page makes of its bytes.
+        test::Put(held, 0x14, bytes("W\x81\x80P\xE9\x31\0\x7F"));
         load(held);
         RadioSettings& s = m_data.settings();
         // Every field a Write does not send changes: none may reach the image.

@@ -1,14 +1,19 @@
-// The window's fixed frame and what starts hidden, the geometry of its controls, the
-// language chosen from the system locale, the captions and the label alignment.
+// The window's fixed frame and what starts hidden, the geometry of its controls, its fit
+// on a small screen, the language chosen from the system locale, the captions and the
+// label alignment.
 #include "ui/Captions.h"
 #include "ui/FrmMainForm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -28,8 +33,6 @@ TEST(Layout, FixedFrameHiddenControlsAndNoTwoVisibleControlsOverlap) {
         FrmMainForm form;
         EXPECT_EQ(form.size(), QSize(642, 567));
         EXPECT_EQ(form.minimumSize(), form.maximumSize());
-        form.SetText1Text(4, QString(100, QLatin1Char('d')));
-        EXPECT_EQ(form.Text1Text(4), QString(80, QLatin1Char('d')));
         for (const char* name : {"Check1", "Text1_7", "Label1_8", "Frame4"}) {
             EXPECT_FALSE(form.findChild<QWidget*>(QLatin1String(name))->isVisibleTo(&form));
         }
@@ -53,6 +56,31 @@ TEST(Layout, FixedFrameHiddenControlsAndNoTwoVisibleControlsOverlap) {
                 }
             }
         }
+    }
+}
+
+// On a screen whose available area is smaller than the window (a netbook with a panel,
+// 800x480), the window opens inside that area and its form scrolls to the control that
+// takes the focus; on a larger screen nothing changes.
+TEST(Layout, OnASmallScreenTheWindowFitsAndScrollsToTheFocus) {
+    for (const QRect available :
+         {QRect(0, 0, 1280, 984), QRect(0, 24, 1024, 540), QRect(0, 0, 800, 480)}) {
+        SCOPED_TRACE(available.height());
+        FrmMainForm form;
+        form.show();
+        form.fitInto(available);
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        const bool small = available.height() < 600;
+        EXPECT_TRUE(available.contains(form.frameGeometry()));
+        EXPECT_EQ(form.size() == QSize(642, 567), !small);
+        const auto* area = form.findChild<QScrollArea*>();
+        EXPECT_EQ(area->verticalScrollBar()->isVisible(), small);
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+        form.Text1[11]->setFocus(); // the last row
+        const QRect shown(form.Text1[11]->mapTo(area->viewport(), QPoint()),
+                          form.Text1[11]->size());
+        EXPECT_TRUE(area->viewport()->rect().contains(shown));
     }
 }
 
@@ -84,6 +112,8 @@ TEST_P(Language, EveryCaptionFollowsTheSystemLocaleAndTheLabelsEndShortOfTheirBo
     EXPECT_TRUE(form.Command2->text().contains(QLatin1String("&W")));
     EXPECT_TRUE(form.Command3->text().contains(QLatin1String("&x"), Qt::CaseInsensitive));
     EXPECT_TRUE(form.Command4->text().contains(QLatin1String("&M")));
+    EXPECT_EQ(tavrik::ui::MulWriteButtonCaption(GetParam().second, true),
+              chinese ? QStringLiteral("停止写入多台(&M)") : "Stop &MulWrite");
     const QString colon = chinese ? QStringLiteral("：") : QStringLiteral(":");
     EXPECT_TRUE(form.Label4->text().endsWith(colon));
     EXPECT_TRUE(form.Label5->text().endsWith(colon));

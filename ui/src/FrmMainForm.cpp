@@ -3,6 +3,7 @@
 #include "ui/AppIcon.h"
 #include "ui/Captions.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
@@ -13,9 +14,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -34,7 +39,6 @@ constexpr int kLabelHeight = 225;
 constexpr int kLabelDrop = 45; // a field label sits this much lower than its box
 constexpr int kFieldLabelGap = 50;
 constexpr int kPanelLabelGap = 20;
-constexpr int kDescriptionLimit = 80;
 
 // Placeholder left edge of a label until ApplyLanguage aligns it to its box.
 constexpr int kUnalignedLabelLeft = 120;
@@ -58,7 +62,7 @@ struct FieldRow {
     const char* label;
     int left;
     int top;
-    int maxLength;
+    int maxLength; // characters a single-line box takes; the window counts bytes
     int height;
 };
 
@@ -74,7 +78,7 @@ constexpr std::array<FieldRow, 12> kFrame1Rows{{
     {BoxKind::Line, 3, "Label1_4", 2040, 4080, 16, kBoxHeight},
     {BoxKind::Line, 5, "Label1_6", 2040, 4440, 16, kBoxHeight},
     {BoxKind::Line, 13, "Label1_14", 2040, 4800, 16, kBoxHeight},
-    {BoxKind::Description, 4, "Label1_5", 2040, 5280, kDescriptionLimit, 1005},
+    {BoxKind::Description, 4, "Label1_5", 2040, 5280, 0, 1005},
 }};
 
 constexpr std::array<FieldRow, 4> kFrame2Rows{{
@@ -102,7 +106,24 @@ FrmMainForm::FrmMainForm(QWidget* parent) : QWidget(parent) {
     QFont font(QStringLiteral("Arial"), 9);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
-    setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    // The controls lie on a client of the window's fixed size, which scrolls only where
+    // the screen is smaller than the window.
+    m_client = new QWidget;
+    m_client->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidget(m_client);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(m_scroll);
+    setFixedSize(m_client->size());
+    // A control that takes the focus comes into view, however the focus came.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && m_client->isAncestorOf(now)) {
+            m_scroll->ensureWidgetVisible(now);
+        }
+    });
     // A fixed border: no maximise button; Exit or the close box end the program.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -113,7 +134,7 @@ FrmMainForm::FrmMainForm(QWidget* parent) : QWidget(parent) {
 FrmMainForm::~FrmMainForm() = default;
 
 void FrmMainForm::buildControls() {
-    Frame1 = new QGroupBox(this);
+    Frame1 = new QGroupBox(m_client);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     place(Frame1, 0, 120, 9615, 8295);
 
@@ -152,14 +173,6 @@ void FrmMainForm::buildControls() {
             m_description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             // Tab moves on, as in every other box; Enter starts a new line.
             m_description->setTabChangesFocus(true);
-            // The description holds at most its field's width, like the boxes' limits.
-            connect(m_description, &QPlainTextEdit::textChanged, m_description, [this] {
-                const QString text = m_description->toPlainText();
-                if (text.size() > kDescriptionLimit) {
-                    m_description->setPlainText(text.left(kDescriptionLimit));
-                    m_description->moveCursor(QTextCursor::End);
-                }
-            });
             Text1[index] = box = m_description;
             break;
         case BoxKind::List: {
@@ -360,15 +373,51 @@ void FrmMainForm::setMulWritePanelVisible(bool visible) {
 
 void FrmMainForm::showEvent(QShowEvent* event) {
     if (!m_placed) {
-        // Centred on the screen when first shown.
         m_placed = true;
         if (const QScreen* target = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(target->availableGeometry().center());
-            move(frame.topLeft());
+            fitInto(target->availableGeometry());
         }
     }
     QWidget::showEvent(event);
+}
+
+void FrmMainForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // The window system tells the frame's size only once it has framed the window: a
+    // window that then reaches outside the screen's available area is fitted again.
+    if (m_placed && !m_frameKnown && frameGeometry() != geometry()) {
+        m_frameKnown = true;
+        const QScreen* target = screen();
+        if (target != nullptr && !target->availableGeometry().contains(frameGeometry())) {
+            fitInto(target->availableGeometry());
+        }
+    }
+}
+
+void FrmMainForm::fitInto(const QRect& available) {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull() && !m_frameKnown) {
+        frame.setTop(style()->pixelMetric(QStyle::PM_TitleBarHeight)); // not framed yet
+    }
+    const QSize room = available.size().shrunkBy(frame);
+    const QSize client = m_client->size();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // A scroll bar for one direction takes room from the other.
+    const bool tall = client.height() > room.height() ||
+                      (client.width() > room.width() && client.height() + bar > room.height());
+    const bool wide = client.width() + (tall ? bar : 0) > room.width();
+    setFixedSize(std::min(client.width() + (tall ? bar : 0), room.width()),
+                 std::min(client.height() + (wide ? bar : 0), room.height()));
+    // Centred in the available area, and never reaching outside it. A window moves by its
+    // frame's corner once the frame is known, and by its client's corner before.
+    QRect placed(QPoint(), size().grownBy(frame));
+    placed.moveCenter(available.center());
+    placed.moveTopLeft(
+        QPoint(std::max(placed.left(), available.left()), std::max(placed.top(), available.top())));
+    move(placed.topLeft() + QPoint(frame.left(), frame.top()) - (geometry().topLeft() - pos()));
 }
 
 void FrmMainForm::focusNextField() {

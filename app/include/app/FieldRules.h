@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tavrik::app {
@@ -27,23 +28,28 @@ struct KeyFilterResult {
 /// The key filter of Text1(index) for one character code.
 [[nodiscard]] KeyFilterResult FilterText1Key(int index, qint16 code);
 
-/// Text that reached a filtered field by another road (paste from the context menu,
-/// drag and drop, an input method), cut down to what typing could have put there.
-/// Unfiltered fields keep their text.
+/// Text that reached Text1(index) by another road than typing (paste from the context
+/// menu, drag and drop, an input method), cut down to what typing could have put there:
+/// no control characters in a single-line box, and in a filtered one only what the key
+/// filter lets through. The multi-line description keeps its text.
 [[nodiscard]] QString CleanText1(int index, const QString& text);
 
-/// A filtered field's text and caret after an edit.
+/// A box's text and caret after an edit.
 struct EditedText {
     QString text;
     int caret = 0;
 };
 
-/// An edit of the filtered field Text1(index) left `text` with the caret at `caret`.
-/// What the edit brought ends at the caret (typing, a paste, a drop, an input method's
-/// commit): the text is first cleaned as CleanText1 cleans it, and only then cut to
-/// `limit` characters by dropping the last characters before the caret, as a box's
-/// own character limit drops the end of what arrives.
-[[nodiscard]] EditedText CleanEditedText1(int index, const QString& text, int caret, int limit);
+/// The bytes one character (a surrogate pair is one) takes in the field a box shows.
+using CharSize = std::function<qsizetype(const QString& character)>;
+
+/// An edit of Text1(index) left `text` with the caret at `caret`. What the edit brought
+/// ends at the caret (typing, a paste, a drop, an input method's commit): the text is
+/// first cleaned as CleanText1 cleans it, and only then cut to `limit` bytes, counted by
+/// `size`, by dropping the last characters before the caret, as a box's own limit drops
+/// the end of what arrives. No character is split.
+[[nodiscard]] EditedText CleanEditedText1(int index, const QString& text, int caret,
+                                          qsizetype limit, const CharSize& size);
 
 /// A count of radios typed into Text2(0): a whole decimal number of digits only,
 /// blanks around it allowed. Empty when the text is not one.

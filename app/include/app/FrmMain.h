@@ -102,7 +102,8 @@ private:
     ModSetComm m_ports;
     ModComm m_comm;
     bool m_unloaded = false;
-    /// The character limits of the filtered fields, which apply them themselves.
+    /// What each box holds: bytes of its field (characters for a version), applied by
+    /// the window rather than the box.
     std::array<int, 14> m_fieldLimit{};
 };
 

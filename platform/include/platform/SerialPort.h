@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tavrik::platform {
@@ -27,14 +28,14 @@ struct OpenFailure {
     Reason reason = Reason::Other;
     QString device;     ///< the device behind the port ("/dev/ttyUSB0"); empty for NoDevice
     QString systemText; ///< the system's own words for the error, when it gave any
-    QString group;      ///< NoPermission: the group the device belongs to ("dialout")
-    QString user;       ///< NoPermission: the user the program runs as
+    QString group;      ///< the group the device belongs to ("dialout"), where it exists
+    QString user;       ///< the user the program runs as, where the device exists
     std::vector<Holder> holders; ///< Busy: the programs seen holding it (may be none)
     /// NoPermission: whether the device's group may read and write it, so that joining
     /// the group would help (false for a device only its owner may open, mode 0600).
     bool groupMayOpen = false;
-    /// NoPermission: the groups the system's group database lists the user in, and the
-    /// groups this program runs with. A group in the first list and not the second was
+    /// The groups the system's group database lists the user in, and the groups this
+    /// program runs with, where the device exists. A group in the first list and not the second was
     /// joined after the user logged in, and counts only from the next login. Both are
     /// empty where the system does not tell.
     QStringList userGroups;
@@ -42,6 +43,10 @@ struct OpenFailure {
     /// The port is a Windows one: no device files, groups or Unix commands apply to it,
     /// and the explanation words its remedies for Windows.
     bool onWindows = false;
+    /// The device's owner and permission bits (0660) as the system reports them, where it
+    /// exists: with its group and the user's groups, what support asks first.
+    QString owner;
+    std::optional<unsigned> permissions;
 };
 
 /// The serial line to the radio, as the programming link sees it: a numbered port

@@ -43,7 +43,8 @@ void showAsPlainText(QMessageBox& box, const QString& informative) {
 
 // The details hold hex lines of up to about 80 characters: they are shown in a
 // fixed-width font, never wrapped, in a box wide enough for the longest line (at least
-// 72 columns) as far as the screen allows.
+// 72 columns) as far as the screen allows, and tall enough for 12 lines (Qt's own height
+// shows about six, not even the heading and one exchange).
 void showDetails(QMessageBox& box, const QString& detailed) {
     if (detailed.isEmpty()) {
         return;
@@ -54,6 +55,7 @@ void showDetails(QMessageBox& box, const QString& detailed) {
         return;
     }
     constexpr int kMinColumns = 72;
+    constexpr int kMinLines = 12;
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     view->setLineWrapMode(QTextEdit::NoWrap);
     const QFontMetrics metrics(view->font());
@@ -61,12 +63,16 @@ void showDetails(QMessageBox& box, const QString& detailed) {
     for (const QString& line : detailed.split(QLatin1Char('\n'))) {
         textWidth = std::max(textWidth, metrics.horizontalAdvance(line));
     }
-    int width = textWidth + 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width() +
-                2 * static_cast<int>(view->document()->documentMargin()) + 4;
+    const int margins =
+        2 * view->frameWidth() + 2 * static_cast<int>(view->document()->documentMargin()) + 4;
+    int width = textWidth + margins + view->verticalScrollBar()->sizeHint().width();
     if (const QScreen* screen = box.screen()) {
         width = std::min(width, screen->availableGeometry().width() * 9 / 10);
     }
     view->setMinimumWidth(width);
+    // A line cut by a narrow screen brings a horizontal scroll bar: room for it too.
+    view->setFixedHeight(kMinLines * metrics.lineSpacing() + margins +
+                         view->horizontalScrollBar()->sizeHint().height());
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include <variant>
 
 namespace tavrik {
+namespace platform {
+class CodePage;
+} // namespace platform
 
 /// How a text field of the record is held in the image.
 enum class FieldEncoding {
@@ -82,11 +85,18 @@ template <typename T>
 void SetFieldText(RadioSettings& settings, const SettingsField& field, const QString& text);
 /// True for the fixed-width fields.
 [[nodiscard]] bool HasWidth(const SettingsField& field);
+/// The bytes a text takes in the field's place in the image: its bytes in the code page
+/// for code-page text, one a character for character bytes (a character that is not one
+/// byte is stored as one '?'). A version is shown as text: its length in characters.
+[[nodiscard]] qsizetype StoredSize(const SettingsField& field, const QString& text,
+                                   const platform::CodePage& codePage);
 
 /// The window boxes that mean one field to the code that handles typing and focus.
 inline constexpr int kAreaCodeBox = FieldOf(&RadioSettings::AreaCode).text1;
 inline constexpr int kSerialNumberBox = FieldOf(&RadioSettings::SerialNumber).text1;
 inline constexpr int kMaintainedDateBox = FieldOf(&RadioSettings::MaintainedDate).text1;
+inline constexpr int kMaintainedDescriptionBox =
+    FieldOf(&RadioSettings::MaintainedDescription).text1;
 inline constexpr int kUserCodeBox = FieldOf(&RadioSettings::UserCode).text1;
 inline constexpr int kProgramPasswordBox = FieldOf(&RadioSettings::ProgramPassword).text1;
 

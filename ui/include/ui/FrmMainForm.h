@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace tavrik::ui {
 
@@ -89,8 +90,13 @@ public:
     /// Moves the focus on as a Tab key press would.
     void focusNextField();
 
+    /// Fits the window into a screen's available area and places it there, centred. A
+    /// window that fits keeps its fixed size; a smaller one scrolls its controls.
+    void fitInto(const QRect& available);
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildControls();
@@ -100,8 +106,11 @@ private:
     void sizeLabelToCaption(QLabel* label);
 
     QPlainTextEdit* m_description = nullptr;
+    QWidget* m_client = nullptr;
+    QScrollArea* m_scroll = nullptr;
     qint16 m_languageFlag = 0;
     bool m_placed = false;
+    bool m_frameKnown = false;  // the window system has told the frame's size
     bool m_panelStyled = false; // the panel's style sheet is set on its first showing
     std::array<QString, 3> m_bandChangePrompt{};
 };
