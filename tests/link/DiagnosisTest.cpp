@@ -333,5 +333,120 @@ TEST(Diagnosis, DetailsHoldTheLastExchangesInHex) {
     EXPECT_TRUE(details.endsWith(QStringLiteral("\n   570 ms  time-out, had come 52 3B F0 10")));
 }
 
+// Each cause as the link really records it, turned into words in both languages: the
+// link is driven into the failure on a simulated radio and line.
+TEST(Diagnosis, EachCauseIsToldFromTheRecordTheLinkKept) {
+    using namespace std::chrono_literals;
+    struct Case {
+        const char* cause;
+        OpKind kind;
+        std::function<void(radiosim::SimOptions&)> radio;
+        std::function<void(LinkBench&)> line; // before the start; after it for `afterStart`
+        const char* english;
+        const char* chinese;
+        bool afterStart = false;
+    };
+    const auto silentLine = [](LinkBench& b) {
+        b.port.setPeer(
+            [](const QByteArray&, VirtualClock::Micros) { return std::vector<Arrival>{}; });
+    };
+    const auto noisyLine = [](LinkBench& b) {
+        b.port.setPeer([](const QByteArray&, VirtualClock::Micros now) {
+            return std::vector<Arrival>{{now + 5ms, QByteArray(40, '\x55')}};
+        });
+    };
+    const std::vector<Case> cases = {
+        {"nothing came back",
+         OpKind::Read,
+         {},
+         silentLine,
+         "Nothing came back from the cable",
+         "写频线没有任何回应"},
+        {"no answer behind the echo",
+         OpKind::Read,
+         [](auto& o) { o.faults.silentAfter = 0; },
+         {},
+         "The cable returned the request, but the radio did not answer",
+         "写频线返回了请求"},
+        {"noise, never the echo", OpKind::Read, {}, noisyLine, "the line is noisy", "线路干扰严重"},
+        {"a byte behind the acknowledge of END",
+         OpKind::Write,
+         [](auto& o) {
+             o.faults.noiseExchange = 12; // END: its echo and answer are positions 0..3
+             o.faults.noisePosition = 4;
+         },
+         {},
+         "While ending the programming, the radio answered, but the answer could not be "
+         "understood.|accepted every block, but its answer to the end of the write could not be "
+         "understood",
+         "在结束编程时，对讲机有应答，但应答无法识别|对写入结束的应答无法识别"},
+        {"fell silent",
+         OpKind::Write,
+         [](auto& o) { o.faults.silentAfter = 6; },
+         {},
+         "then stopped answering while writing the dealer information (block 3 of 7).|accepted 2 "
+         "of the 7 blocks",
+         "在写入经销商信息（第 3 块，共 7 块）时停止应答|已接受 7 个数据块中的 2 个"},
+        {"refused three times",
+         OpKind::Write,
+         [](auto& o) {
+             o.faults.rejectWrite = 3;
+             o.faults.rejectWriteTimes = 3;
+         },
+         {},
+         "refused the request three times in a row.|accepted 2 of the 7 blocks",
+         "连续三次拒绝了请求|已接受 7 个数据块中的 2 个"},
+        {"the second radio of a series fell silent",
+         OpKind::MulWrite,
+         [](auto& o) {
+             o.faults.onlyRadio = 1;
+             o.faults.silentAfter = 3;
+         },
+         {},
+         "radio 1 is done.|stopped answering while reading the radio settings and password",
+         "第 1 台已完成。|在读取机器设置和编程密码时停止应答"},
+        {"the port lost while the next radio was awaited",
+         OpKind::MulWrite,
+         {},
+         [](LinkBench& b) {
+             ASSERT_TRUE(b.runUntil([&] { return b.comm.state().MulWriteNo == 2; }));
+             b.port.unplug();
+         },
+         "radio 1 is done.|The port was lost while connecting to the radio",
+         "第 1 台已完成。|在连接对讲机时串口丢失",
+         true},
+        {"no next radio",
+         OpKind::MulWrite,
+         [](auto& o) { o.gap = std::chrono::hours(5); },
+         {},
+         "After radio 1, no next radio answered",
+         "第 1 台写完后，等待期间没有下一台对讲机应答"},
+    };
+    for (const Case& c : cases) {
+        for (Language language : {Language::English, Language::Chinese}) {
+            SCOPED_TRACE(c.cause);
+            radiosim::SimOptions options = pacedOptions();
+            if (c.radio) {
+                c.radio(options);
+            }
+            radiosim::Memory second = radiosim::DefaultMemory();
+            Put(second, 0x2F, "3"); // its serial number
+            LinkBench bench({radiosim::DefaultMemory(), second}, options);
+            bench.window.windowLanguage = language;
+            if (c.line && !c.afterStart) {
+                c.line(bench);
+            }
+            bench.start(c.kind);
+            if (c.line && c.afterStart) {
+                c.line(bench);
+            }
+            bench.settle(std::chrono::hours(6));
+            ASSERT_EQ(bench.messages(), QStringList{"Communication Error!"});
+            EXPECT_TRUE(saysInOrder(bench.boxes.shown().front().details.informative,
+                                    language == Language::English ? c.english : c.chinese));
+        }
+    }
+}
+
 } // namespace
 } // namespace tavrik::test

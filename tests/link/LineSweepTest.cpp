@@ -566,6 +566,12 @@ TEST(LineSweep, ABatchOfRadiosIsWrittenWholeEachRadioOnce) {
         bench.settle(std::chrono::minutes(2));
         EXPECT_EQ(bench.messages(), QStringList{"MulWrite Complete!"});
         EXPECT_EQ(watch.violations, QStringList());
+        // The radio just written, passed for a new one, is told apart on the status line.
+        const QStringList shown = bench.window.calls.filter(QStringLiteral("status:"));
+        EXPECT_EQ(shown.mid(0, 2),
+                  (QStringList{"status:Writting Data...", "status:Waitting next..."}));
+        EXPECT_EQ(shown.contains(QStringLiteral("status:Same radio again. Waitting next...")),
+                  lostPollAnswers > 0);
         for (int r = 0; r < 3; ++r) {
             EXPECT_EQ(bench.sim.storedWrites(r), 7) << r;
             EXPECT_EQ(watch.endAcks.at(r), 1) << r;
