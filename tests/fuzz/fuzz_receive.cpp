@@ -6,8 +6,9 @@
 // or nothing; in chunks of any size, early or late (past the time-out).
 //
 // The line never makes up an answer the radio did not give: it does not turn the
-// radio's rejection into an acknowledge, nor lose the radio's answer where it put a
-// noise byte (no program could tell those from a real answer).
+// radio's rejection into an acknowledge, nor make up a rejection of the end request, nor
+// lose the radio's answer where it put a noise byte, nor bring the serial number of
+// another radio (no program could tell those from a real answer).
 //
 // Input, read from the front (a spent input reads as zeros, that is, silence):
 //   byte 0    the operation: 0 Read, 1 Write, 2 multi-write of one radio, 3 of two
@@ -32,7 +33,11 @@
 //   stored each of the seven blocks as the image the link built and acknowledged an
 //   end request after them;
 // - a Read reported complete holds in each block 16 bytes that the line carried after
-//   that block's read request, right behind its echo and the frame head 57 hi lo 10.
+//   that block's read request, right behind its echo and the frame head 57 hi lo 10;
+// - no request follows an end request the radio acknowledged but a handshake (the poll
+//   for the next radio);
+// - a multi-write writes each radio once: the one radio on the line is never counted
+//   written twice.
 #include "LinkBench.h"
 #include "Require.h"
 
@@ -88,7 +93,10 @@ public:
     Line(const std::uint8_t* data, std::size_t size, std::uint8_t operation)
         : m_script{data, size, 1}, m_bench({radiosim::DefaultMemory()}, radioFrom(m_script)),
           m_operation(operation) {
-        m_bench.sim.setEndObserver([this](int) { m_endsAcknowledged.push_back(m_line.size()); });
+        m_bench.sim.setEndObserver([this](int) {
+            m_endsAcknowledged.push_back(m_line.size());
+            m_afterEnd = true;
+        });
         m_bench.port.setPeer([this](const QByteArray& sent, VirtualClock::Micros now) {
             answer(sent, now);
             return std::vector<Arrival>{};
@@ -127,13 +135,17 @@ private:
     // After each request: what the line carries back, in chunks on the virtual clock.
     void answer(const QByteArray& sent, VirtualClock::Micros now) {
         m_line.push_back({sent, {}});
+        require(!m_afterEnd || sent == "PROGRAM",
+                "no request follows an acknowledged END but the next radio's handshake");
         if (sent == "PROGRAM") {
+            m_afterEnd = false;
             // The handshake after a radio's blocks: a multi-write polls for the next radio.
             const std::size_t handshake = m_line.size() - 1;
             const qint32 written = m_bench.window.number.toInt() - 1;
             if (written > m_radiosWritten) {
                 require(radioStored(m_radioStart),
                         "a radio of a multi-write counted stored every block and its END");
+                require(written == 1, "a multi-write writes the one radio on the line once");
                 m_radiosWritten = written;
             } else {
                 require(std::none_of(m_line.begin() + static_cast<qsizetype>(m_radioStart),
@@ -172,7 +184,8 @@ private:
         } else if (choice == 8) { // the answer to a read of another block, without its own
             const QByteArray read = head('R', 0x3B00 + 16 * (m_script.next() % 16)) + '\x10';
             bytes = sent + radioAnswer(read, now).mid(4);
-        } else if (choice == 9 && sent.size() == 4 && sent.at(0) == 'R') {
+        } else if (choice == 9 && sent.size() == 4 && sent.at(0) == 'R' &&
+                   sent != head('R', 0x3B20) + '\x10') {
             radiosim::Memory other = m_bench.sim.memory(0);
             for (std::uint8_t& b : other) {
                 b = static_cast<std::uint8_t>(~b);
@@ -188,6 +201,11 @@ private:
         if (!m_held.isEmpty() && choice != 6) { // an earlier answer lands now
             bytes.insert(std::min<qsizetype>(m_heldAt, bytes.size()), m_held);
             m_held.clear();
+        }
+        if (sent == "END" && !answer.startsWith('\x0A')) {
+            for (qsizetype i = sent.size(); i < bytes.size(); ++i) {
+                bytes[i] = bytes.at(i) == '\x0A' ? '\x0B' : bytes.at(i); // no rejection made up
+            }
         }
         VirtualClock::Micros at = now;
         for (qsizetype from = 0; from < bytes.size();) {
@@ -266,6 +284,7 @@ private:
     std::uint8_t m_operation;
     // The exchange count at each end request the radio acknowledged.
     std::vector<std::size_t> m_endsAcknowledged;
+    bool m_afterEnd = false; ///< the radio acknowledged an end request, no handshake since
     // An answer held up on the line, and where it lands in what comes back next.
     QByteArray m_held;
     int m_heldAt = 0;
