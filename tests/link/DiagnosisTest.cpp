@@ -213,13 +213,6 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
         };
     };
     const std::vector<Case> cases = {
-        {OpKind::Read, [](LineRecord&) {}, program, Language::English,
-         "Nothing came back from the cable, not even the request it should return. Most likely "
-         "the programming cable is not connected to this port (the wrong port is chosen), or the "
-         "adapter is faulty."},
-        {OpKind::Read, [](LineRecord& r) { r.anyBytes = true; }, program, Language::English,
-         "Bytes came back, but never the request the cable should return. Most likely the line "
-         "is noisy or the adapter faulty, the cable is of the wrong kind"},
         // Unchanged only while no block write was sent.
         {OpKind::Write, [](LineRecord& r) { r.anyBytes = r.echoSeen = true; }, program,
          Language::English,
@@ -237,9 +230,6 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "块）时停止应答。很可能写频线被拔出，或对"
          "讲机已关机。|对讲机没有确认正在"
          "写入的部分，但可能已经存入：使用前必须重新写入。"},
-        {OpKind::Write, silentAfterAnswers(3, 2), blockWrite(0x3B60), Language::Chinese,
-         "在写入经销商信息（第 3 块，共 7 块）时停止应答。|写入中途停止。对讲机已接受 7 个数据块中"
-         "的 2 个，现在可能只有部分新设置：使用前请重新写入。"},
         {OpKind::Write, silentAfterAnswers(7, 7), end, Language::English,
          "stopped answering while ending the programming.|The radio accepted every block, but "
          "did not confirm the end of the write, so it may still be in programming mode. Switch "
@@ -258,10 +248,6 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
          "在读取经销商信息时，对讲机有应答，但应答无法识别。常见原因是线路干扰、写频线故障，或线"
          "路上接有其他设备。请重试。",
          "最后一步：读数据块 3B70\n"},
-        {OpKind::Write, [](LineRecord& r) { r.anyBytes = r.refusedTooOften = true; }, read(0x3BF0),
-         Language::English,
-         "While reading the last part of the memory, the radio refused the request three times "
-         "in a row."},
         // A multi-write says first where its series stands.
         {OpKind::MulWrite, radioInHand(4, garbledWrite), blockWrite(0x3B60), Language::English,
          "3 radios of this series were written completely before the one in hand (radio 4): "

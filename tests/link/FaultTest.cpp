@@ -85,52 +85,6 @@ TEST(WrongModel, IsFoundOnTheNextRadioOfAMultiWriteWhateverBlockItSends) {
     EXPECT_EQ(bench.sim.memory(1), other);
 }
 
-// Late answers are not waited for past the 500 ms time-out; rejected requests are sent
-// again, up to three times in all; an answer counts only behind its own request's echo.
-TEST(RadioFault, EndsOrRepeatsAsTheAnswersDemand) {
-    struct Case {
-        const char* name;
-        OpKind kind;
-        std::function<void(Faults&)> fault;
-        QStringList requests;
-        QString message;
-        int stored;
-    };
-    const auto rejectWrites = [](int nth, int times) {
-        return [=](Faults& f) {
-            f.rejectWrite = nth;
-            f.rejectWriteTimes = times;
-        };
-    };
-    const auto delay = [](int ms) {
-        return [=](Faults& f) { f.answerDelay = std::chrono::milliseconds(ms); };
-    };
-    const QString error = QStringLiteral("Communication Error!");
-    const std::vector<Case> cases = {
-        {"answers later than the time-out", OpKind::Read, delay(600), words("PROGRAM"), error, 0},
-        {"answers just inside the time-out", OpKind::Read, delay(400), kReadRequests,
-         "Read Complete!", 0},
-        {"block rejected three times", OpKind::Write, rejectWrites(3, 3),
-         words("PROGRAM R3B00 R3B10 R3BF0 W3B00 W3B10 W3B60 W3B60 W3B60"), error, 2},
-        // An answer naming another block is no answer to the request: it is sent for again.
-        {"write's read of 0x3B10 answered with block 0x3B00", OpKind::Write,
-         [](Faults& f) { f.otherBlockRead = 2; },
-         words("PROGRAM R3B00 R3B10") + kWriteRequests.mid(2), "Write Complete!", 7},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LinkBench bench(withFaults(c.fault));
-        bench.start(c.kind);
-        bench.settle();
-        EXPECT_EQ(bench.requests(), c.requests);
-        EXPECT_EQ(bench.messages(), QStringList{c.message});
-        EXPECT_EQ(bench.sim.storedWrites(0), c.stored);
-        EXPECT_TRUE(bench.ended());
-        // The serial number advances only when the operation completed.
-        EXPECT_EQ(bench.window.calls.contains(QStringLiteral("ShowByData")), c.message != error);
-    }
-}
-
 // An answer is the whole of what came back for its request: a byte behind a frame that
 // passes its checksum shifted by one takes it back, and the request is sent again. (The
 // line sweep puts noise around every rejection, answers of an earlier operation ahead of
