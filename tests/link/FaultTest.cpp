@@ -30,43 +30,6 @@ const QStringList kWriteRequests =
 const QStringList kMulWriteRequests =
     words("PROGRAM R3B00 R3B20 R3B10 R3BF0 W3B00 W3B10 W3B60 W3B70 W3B80 W3B90 W3BF0 END");
 
-TEST(WrongModel, EndsTheExchangeWithoutWriting) {
-    struct Case {
-        OpKind kind;
-        Language language;
-        const char* requests;
-        const char* message;
-    };
-    const std::vector<Case> cases = {
-        {OpKind::Read, Language::English, "PROGRAM R3B00 END", "Model Type Error!"},
-        {OpKind::Write, Language::Chinese, "PROGRAM R3B00 R3B10 END", "机型错误!"},
-        {OpKind::MulWrite, Language::English, "PROGRAM R3B00 END", "Model Type Error!"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.requests);
-        LinkBench bench(withFaults([](Faults& f) { f.wrongModel = true; }));
-        bench.window.windowLanguage = c.language;
-        const Memory before = bench.sim.memory(0);
-        bench.start(c.kind);
-        bench.settle();
-        EXPECT_EQ(bench.requests(), words(c.requests));
-        EXPECT_EQ(bench.messages(), QStringList{QString::fromUtf8(c.message)});
-        EXPECT_FALSE(bench.window.calls.contains(QStringLiteral("GetDataByShow")));
-        EXPECT_FALSE(bench.window.calls.contains(QStringLiteral("ShowByData")));
-        EXPECT_EQ(bench.sim.memory(0), before);
-        EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_FALSE(bench.timer.isEnabled());
-        // The kind is left as it was; a multi-write's window stays in its mode, and
-        // the button's next press is a stop.
-        EXPECT_EQ(bench.comm.state().opKind, c.kind);
-        if (c.kind == OpKind::MulWrite) {
-            EXPECT_TRUE(bench.window.mulWriteMode);
-            EXPECT_FALSE(bench.startMulWrite(2));
-            EXPECT_TRUE(bench.ended());
-        }
-    }
-}
-
 // A radio of another model that answers the model read of a multi-write with another
 // block: that answer is sent for again, and the check runs on what this radio sent,
 // never on the previous radio's bytes.

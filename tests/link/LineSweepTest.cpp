@@ -17,6 +17,8 @@
 
 #include "LinkBench.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -584,11 +586,16 @@ TEST(LineSweep, ABatchOfRadiosIsWrittenWholeEachRadioOnce) {
 }
 
 // A radio of another model, with a noise byte at every position of what comes back for
-// its end request, or a character behind its answer: the box still says what it is.
+// its end request, or a character behind its answer: the box still says what it is, in
+// the window's language; nothing was written or taken from the window, and a
+// multi-write's window stays in its mode, the button's next press a stop.
 TEST(LineSweep, ARadioOfAnotherModelIsToldWhateverItsEndBrings) {
     int cases = 0;
     int told = 0;
-    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+    const std::map<OpKind, const char*> requests = {{OpKind::Read, "PROGRAM R3B00 END"},
+                                                    {OpKind::Write, "PROGRAM R3B00 R3B10 END"},
+                                                    {OpKind::MulWrite, "PROGRAM R3B00 END"}};
+    for (const auto& [kind, path] : requests) {
         for (char noise : {'\x06', '\x0A', '\x55'}) {
             for (int p = 0; p <= 5; ++p) { // 0..2 in the echo, 3 ahead of the answer, 4..5 behind
                 SCOPED_TRACE(::testing::Message()
@@ -608,13 +615,23 @@ TEST(LineSweep, ARadioOfAnotherModelIsToldWhateverItsEndBrings) {
                         return inserted(std::move(back), p, QByteArray(1, noise));
                     },
                     options);
+                bench.window.windowLanguage = p % 2 ? Language::Chinese : Language::English;
                 const radiosim::Memory before = bench.sim.memory(0);
                 bench.start(kind, 1);
                 bench.settle();
-                EXPECT_EQ(bench.messages(), QStringList{"Model Type Error!"});
+                const QString message =
+                    QString::fromUtf8(p % 2 ? "机型错误!" : "Model Type Error!");
+                EXPECT_EQ(bench.messages(), QStringList{message});
+                EXPECT_EQ(bench.requests(), words(path));
                 EXPECT_EQ(bench.sim.memory(0), before);
+                EXPECT_EQ(
+                    bench.window.calls.filter(QRegularExpression("^(ShowByData|GetDataByShow)$")),
+                    QStringList());
+                EXPECT_EQ(bench.comm.state().opKind, kind);
+                EXPECT_EQ(bench.window.mulWriteMode, kind == OpKind::MulWrite);
+                EXPECT_FALSE(bench.startMulWrite(1) && kind == OpKind::MulWrite);
                 ++cases;
-                told += bench.messages() == QStringList{"Model Type Error!"};
+                told += bench.messages() == QStringList{message};
             }
         }
     }
