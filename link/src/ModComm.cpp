@@ -1,5 +1,6 @@
 #include "link/ModComm.h"
 
+#include "Texts.h"
 #include "link/Diagnosis.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
@@ -15,10 +16,7 @@ namespace tavrik {
 namespace {
 
 using Kind = LinkCommand::Kind;
-
-QString pick(Language language, const char* english, const char* chinese) {
-    return QString::fromUtf8(language == Language::Chinese ? chinese : english);
-}
+using texts::pick;
 
 QString statusText(MulWriteStatus status, Language language) {
     switch (status) {
