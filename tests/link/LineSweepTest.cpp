@@ -28,6 +28,8 @@
 namespace tavrik::test {
 namespace {
 
+using namespace std::chrono_literals;
+
 enum class Direction { ToRadioInEcho, ToRadioBeyondEcho, FromRadio };
 enum class Damage { Drop, Add, Change };
 
@@ -459,9 +461,9 @@ TEST(LineSweep, AStrayByteAheadOfASlowRadiosRejectionIsNoAcknowledge) {
         for (int ms : {0, 5, 10, 80, 200, 400}) {
             radiosim::SimOptions options = sweptRadio();
             options.faults.answerDelay = std::chrono::milliseconds(ms);
-            Outcomes outcomes(ms == 0 ? "a slow radio, a stray byte ahead of its rejection"
-                                      : "  (the same)",
-                              kind, options);
+            const QByteArray family = "a stray byte ahead of the rejection of a radio " +
+                                      QByteArray::number(ms) + " ms slow";
+            Outcomes outcomes(family.constData(), kind, options);
             const FaultyLine& clean = outcomes.clean();
             std::vector<int> rejected = blockWrites(clean);
             rejected.push_back(static_cast<int>(clean.port.sent().size()) - 1); // END
@@ -489,6 +491,37 @@ TEST(LineSweep, AStrayByteAheadOfASlowRadiosRejectionIsNoAcknowledge) {
                     ASSERT_EQ(bench.messages().size(), 1);
                     outcomes.judge(bench);
                 }
+            }
+        }
+    }
+}
+
+// On a clean line every operation succeeds with the requests of the ideal run, whatever
+// the radio's pace and however a USB adapter's 16 ms latency timer bunches the bytes.
+TEST(LineSweep, ACleanLineSucceedsAtAnyPaceAndInBursts) {
+    for (OpKind kind : {OpKind::Read, OpKind::Write, OpKind::MulWrite}) {
+        LinkBench ideal;
+        ideal.start(kind, 1);
+        ideal.settle();
+        for (int ms : {0, 5, 80, 400}) {
+            for (const VirtualClock::Micros latency : {VirtualClock::Micros(0), 16000us}) {
+                SCOPED_TRACE(::testing::Message() << kKinds[int(kind)] << ", " << ms << " ms, "
+                                                  << latency.count() << " us bursts");
+                radiosim::SimOptions options = pacedOptions();
+                options.faults.answerDelay = std::chrono::milliseconds(ms);
+                LinkBench bench({radiosim::DefaultMemory()}, options);
+                bench.port.setPeer([&](const QByteArray& sent, VirtualClock::Micros now) {
+                    std::vector<Arrival> back = bench.sim.receive(sent, now);
+                    for (Arrival& b : back) { // handed over at the adapter's next tick
+                        b.at = latency.count() == 0 ? b.at : (b.at / latency + 1) * latency;
+                    }
+                    return back;
+                });
+                bench.start(kind, 1);
+                bench.settle();
+                EXPECT_EQ(bench.messages(), ideal.messages());
+                EXPECT_EQ(bench.requests(), ideal.requests());
+                EXPECT_EQ(bench.sim.memory(0), ideal.sim.memory(0));
             }
         }
     }
