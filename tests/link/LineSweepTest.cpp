@@ -480,10 +480,12 @@ TEST(LineSweep, AStrayByteAheadOfASlowRadiosRejectionIsNoAcknowledge) {
                     FaultyLine bench(
                         {},
                         [&](int exchange, const QByteArray& sent, std::vector<Arrival> back) {
-                            return exchange == e
-                                       ? inserted(std::move(back), static_cast<int>(sent.size()),
-                                                  QByteArray(1, stray))
-                                       : back;
+                            if (exchange == e) { // a character behind the echo
+                                const auto echo = back.begin() + sent.size();
+                                back.insert(echo, {(echo - 1)->at + radiosim::kByteTime,
+                                                   QByteArray(1, stray)});
+                            }
+                            return back;
                         },
                         faulty);
                     bench.start(kind, 1);
