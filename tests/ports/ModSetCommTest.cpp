@@ -129,7 +129,6 @@ TEST(StartUp, RemembersTestsAndStoresThePortOnAFixedListOnNt60Only) {
         {"spaces around it", nt10, false, both, " 9 ", "COM9", 9, true},
         {"unreadable version", std::nullopt, false, com3, "7", "COM3", 3, false},
         {"NT 6.1", platform::OsVersionInfo{2, 6, 1}, false, com3, "7", "COM3", 3, false},
-        {"NT 10.0", nt10, false, com3, "7", "COM3", 3, false},
         {"9x 6.0", platform::OsVersionInfo{1, 6, 0}, false, com3, "7", "COM3", 3, false},
         {"this system", platform::SystemOsVersion().query(), false, com3, "7", "COM3", 3, false},
         {"NT 6.0", nt60, true, com3, "7", "COM7", 7, true},
