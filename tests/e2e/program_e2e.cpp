@@ -115,7 +115,9 @@ TEST_F(ProgramOnPty, ReadsTheRadioAndTellsAFailingLineAsItHappened) {
         {{QStringLiteral("--vanish-after"), QStringLiteral("7")},
          &app::FrmMain::Command2,
          "The port was lost while writing the dealer information (block 4 of 7)"},
-        {{QStringLiteral("--delay"), QStringLiteral("700")}, &app::FrmMain::Command1, ""},
+        {{QStringLiteral("--delay"), QStringLiteral("700")},
+         &app::FrmMain::Command1,
+         "The cable returned the request, but the radio did not answer"},
     };
     for (const auto& [simulator, button, says] : cases) {
         SCOPED_TRACE(simulator.join(u' ').toStdString());

@@ -37,14 +37,6 @@ public:
     [[nodiscard]] const QStringList& texts() const { return m_texts; }
     /// What stands behind an entry (its tooltip).
     [[nodiscard]] QString detail(int index) const { return m_details.value(index); }
-    /// Selects as the user does; returns false when no entry has that text.
-    bool select(const QString& text) {
-        const auto index = static_cast<int>(m_texts.indexOf(text));
-        if (index >= 0) {
-            setCurrentIndex(index);
-        }
-        return index >= 0;
-    }
 
     int entryChanges = 0;
     int selectionChanges = 0;

@@ -49,7 +49,6 @@ public:
         }
         return out;
     }
-    void clear() { m_shown.clear(); }
 
 private:
     void show(Shown shown) {

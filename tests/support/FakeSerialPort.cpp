@@ -10,12 +10,11 @@ bool FakeSerialPort::open(int portNumber) {
     close();
     const bool listed = m_available.empty() || m_available.count(portNumber) != 0;
     m_device = listed ? QStringLiteral("/dev/ttyFAKE%1").arg(portNumber) : QString();
-    if (m_unplugged || !listed || m_scriptedFailure) {
-        m_failure = m_scriptedFailure.value_or(platform::OpenFailure{});
-        if (!m_scriptedFailure) {
-            m_failure.reason = listed ? platform::OpenFailure::Reason::Gone
-                                      : platform::OpenFailure::Reason::NoDevice;
-        }
+    if (m_unplugged || !listed) {
+        // A port that is not available names no device; an unplugged one is gone.
+        m_failure = platform::OpenFailure{};
+        m_failure.reason =
+            listed ? platform::OpenFailure::Reason::Gone : platform::OpenFailure::Reason::NoDevice;
         m_failure.device = m_device;
         return false;
     }

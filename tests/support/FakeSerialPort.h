@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <set>
 #include <vector>
 
@@ -51,11 +50,6 @@ public:
     /// Port numbers that open; every number opens when none is set. The device of a
     /// port is "/dev/ttyFAKE<n>".
     void setAvailablePorts(std::set<int> ports) { m_available = std::move(ports); }
-    /// While set, every open fails with this (its reason, text, group, holders). Unset,
-    /// a port that is not available names no device, and an unplugged one is gone.
-    void setOpenFailure(std::optional<platform::OpenFailure> failure) {
-        m_scriptedFailure = std::move(failure);
-    }
     /// The device vanishes: the port closes (reported as lost when it was open) and
     /// nothing opens again.
     void unplug();
@@ -83,7 +77,6 @@ private:
     std::set<int> m_available;
     QString m_device;
     platform::OpenFailure m_failure;
-    std::optional<platform::OpenFailure> m_scriptedFailure;
     std::vector<QByteArray> m_sent;
     std::vector<int> m_opened;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
