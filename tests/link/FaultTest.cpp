@@ -13,14 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using radiosim::Faults;
 using radiosim::Memory;
-
-radiosim::SimOptions withFaults(const std::function<void(Faults&)>& set) {
-    radiosim::SimOptions options = pacedOptions();
-    set(options.faults);
-    return options;
-}
 
 const QStringList kReadRequests =
     words("PROGRAM R3B00 R3B10 R3B20 R3B30 R3B40 R3B50 R3B60 "
@@ -46,27 +39,6 @@ TEST(WrongModel, IsFoundOnTheNextRadioOfAMultiWriteWhateverBlockItSends) {
     EXPECT_EQ(bench.messages(), QStringList{"Model Type Error!"});
     EXPECT_EQ(bench.sim.storedWrites(0), 7);
     EXPECT_EQ(bench.sim.memory(1), other);
-}
-
-// An answer is the whole of what came back for its request: a byte behind a frame that
-// passes its checksum shifted by one takes it back, and the request is sent again. (The
-// line sweep puts noise around every rejection, answers of an earlier operation ahead of
-// every echo, and frames of other blocks and radios behind every read echo.)
-TEST(UntrustedAnswer, IsTakenBackAndTheRequestSentAgain) {
-    Memory radio = radiosim::DefaultMemory();
-    // Block 0x3B10 is such that one byte added at the start of its data leaves a frame
-    // that passes the checksum with the data shifted by one.
-    Put(radio, 0x10, QByteArray::fromHex("25000000000000000000000000000086"));
-    LinkBench shifted({radio}, withFaults([](Faults& f) {
-                          f.noiseExchange = 3; // R3B10
-                          f.noisePosition = 8; // the first data byte, behind the 4-byte echo
-                      }));
-    shifted.start(OpKind::Read);
-    shifted.settle();
-    EXPECT_EQ(shifted.messages(), QStringList{"Read Complete!"});
-    EXPECT_TRUE(shifted.requests().join(' ').contains("R3B00 R3B10 R3B20 R3B10 R3B20 R3B30"));
-    EXPECT_EQ(shifted.data.image().bytes(0x3B00, 256),
-              QByteArray(reinterpret_cast<const char*>(radio.data()), 256));
 }
 
 // A whole answer that came back while its receive notification was still queued behind

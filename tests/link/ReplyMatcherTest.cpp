@@ -111,15 +111,5 @@ TEST(ReplyMatcher, JudgesWhatCameBackAsTheAnswerToTheRequest) {
     }
 }
 
-// A new request forgets what came back for the one before.
-TEST(ReplyMatcher, ANewRequestStartsAfresh) {
-    ReplyMatcher matcher;
-    matcher.expect(requestOf(kProgram), hex(kProgram));
-    ASSERT_EQ(matcher.add(hex(kProgram) + hex("51 58 06")), Reply::Handshake);
-    matcher.expect(requestOf(kProgram), hex(kProgram));
-    EXPECT_EQ(matcher.judge(), Reply::None);
-    EXPECT_EQ(matcher.add(hex("51 58 06")), Reply::None);
-}
-
 } // namespace
 } // namespace tavrik
