@@ -35,14 +35,14 @@ struct Program::Services {
     platform::SettingsFile ini;
     platform::QtSerialPort port;
     platform::QtTimer waitTimer{kAnswerTimeout};
-    platform::QtTimer quietTimer{kAnswerTimeout};
+    platform::QtTimer wakeTimer{kAnswerTimeout};
     platform::QtTimer refreshTimer{ModSetComm::kRefreshInterval};
     platform::QtMessageBoxes messages;
     const platform::SystemClock clock;
 
     [[nodiscard]] FrmMainServices forWindow() {
         return {*text.locale, *text.calendar, *text.codePage, osVersion,    *portMap, ini,
-                port,         waitTimer,      quietTimer,     refreshTimer, messages, clock};
+                port,         waitTimer,      wakeTimer,      refreshTimer, messages, clock};
     }
 };
 

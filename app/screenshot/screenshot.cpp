@@ -64,13 +64,12 @@ int main(int argc, char** argv) {
     test::VirtualClock clock;
     test::FakeSerialPort port(clock);
     test::FakeTimer waitTimer(clock, kAnswerTimeout);
-    test::FakeTimer quietTimer(clock, kAnswerTimeout);
+    test::FakeTimer wakeTimer(clock, kAnswerTimeout);
     test::FakeTimer refreshTimer(clock, ModSetComm::kRefreshInterval);
     test::FakeMessageBoxes messages;
     const test::VirtualTime time(clock);
-    const app::FrmMainServices services{locale,     calendar,     *codePage, os,
-                                        ports,      ini,          port,      waitTimer,
-                                        quietTimer, refreshTimer, messages,  time};
+    const app::FrmMainServices services{locale, calendar,  *codePage, os,           ports,    ini,
+                                        port,   waitTimer, wakeTimer, refreshTimer, messages, time};
     app::FrmMain window(services);
     window.setMulWritePanelVisible(parser.isSet(panelOption));
     window.show();

@@ -85,7 +85,7 @@ FrmMain::FrmMain(const FrmMainServices& services, QWidget* parent)
     : ui::FrmMainForm(parent), m_services(services), m_combo2List(*Combo2),
       m_modelList(*Combo1[kModelList]), m_data(services.codePage, services.calendar),
       m_ports(services.osVersion, services.portMap, services.ini, services.messages, m_combo2List),
-      m_comm(services.port, services.waitTimer, services.quietTimer, services.messages,
+      m_comm(services.port, services.waitTimer, services.wakeTimer, services.messages,
              services.clock, m_data, *this, [this] { return m_ports.ComPort(); }) {
     connectControls();
     Form_Load();

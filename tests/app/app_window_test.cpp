@@ -47,7 +47,7 @@ struct Bench {
         locale.lcid = lcid;
         window = std::make_unique<app::FrmMain>(
             app::FrmMainServices{locale, calendar, *codePage, os, portMap, ini, port, waitTimer,
-                                 quietTimer, refreshTimer, messages, time});
+                                 wakeTimer, refreshTimer, messages, time});
         return *window;
     }
 
@@ -83,7 +83,7 @@ struct Bench {
     test::FakeSerialPort port{clock};
     // The program's own intervals: a wrong one shows in the runs.
     test::FakeTimer waitTimer{clock, kAnswerTimeout};
-    test::FakeTimer quietTimer{clock, kAnswerTimeout};
+    test::FakeTimer wakeTimer{clock, kAnswerTimeout};
     test::FakeTimer refreshTimer{clock, ModSetComm::kRefreshInterval};
     test::FakeMessageBoxes messages;
     test::VirtualTime time{clock};

@@ -37,7 +37,7 @@ struct FrmMainServices {
     platform::ProfileFile& ini;
     platform::SerialPort& port;
     platform::Timer& waitTimer;    ///< 500 ms answer time-out
-    platform::Timer& quietTimer;   ///< wakes the link at the end of its waits
+    platform::Timer& wakeTimer;    ///< wakes the link at the end of its waits
     platform::Timer& refreshTimer; ///< 1000 ms port list refresh
     platform::MessageBoxes& messages;
     const platform::Clock& clock; ///< times the record of what the line showed
