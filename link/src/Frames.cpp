@@ -21,18 +21,6 @@ std::uint8_t ByteAt(const QByteArray& bytes, int position) {
     return static_cast<std::uint8_t>(bytes.at(position));
 }
 
-int AddressOf(const QByteArray& requestOrFrame) {
-    return ByteAt(requestOrFrame, 1) * 256 + ByteAt(requestOrFrame, 2);
-}
-
-bool IsReadRequest(const QByteArray& bytes) {
-    return bytes.size() == kReadRequestLength && ByteAt(bytes, 0) == kReadMark;
-}
-
-bool IsDataFrame(const QByteArray& bytes) {
-    return bytes.size() == kFrameLength && ByteAt(bytes, 0) == kFrameMark;
-}
-
 std::uint8_t BlockSum(const QByteArray& bytes, int first, int last) {
     if (last == 0) {
         last = static_cast<int>(bytes.size()) - 3;

@@ -466,7 +466,6 @@ void LinkMachine::send(const Request& request, int tries, Time now, Commands& ou
         m_phase = Awaiting{};
     }
     LinkCommand c = command(Kind::Send);
-    c.request = request;
     c.bytes = bytes;
     c.count = static_cast<int>(bytes.size()) + answerLength(request);
     out.push_back(c);

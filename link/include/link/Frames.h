@@ -37,13 +37,6 @@ inline constexpr std::uint8_t kReject = 0x0A;
 
 /// The byte at `position`; 0 for a position outside the bytes.
 [[nodiscard]] std::uint8_t ByteAt(const QByteArray& bytes, int position);
-/// The block address a read request or a data frame carries (hi lo, bytes 1 and 2).
-[[nodiscard]] int AddressOf(const QByteArray& requestOrFrame);
-/// A read request by its length and mark (52 hi lo len).
-[[nodiscard]] bool IsReadRequest(const QByteArray& bytes);
-/// A data frame (a block write, or a read answer) by its length and mark; its other
-/// bytes are not looked at.
-[[nodiscard]] bool IsDataFrame(const QByteArray& bytes);
 
 [[nodiscard]] QByteArray HandshakeRequest();
 [[nodiscard]] QByteArray EndRequest();

@@ -27,7 +27,7 @@ struct LinkCommand {
     enum class Kind {
         /// Take what waits in the port (it goes back to the machine as bytes that came
         /// ahead of this request's echo), empty the buffers, set the receive threshold to
-        /// `count`, send `bytes` (`request`) and start the answer time-out.
+        /// `count`, send `bytes` and start the answer time-out.
         Send,
         Threshold,    ///< set the receive threshold to `count`
         StartTimeOut, ///< start the answer time-out afresh
@@ -48,7 +48,6 @@ struct LinkCommand {
         Inform, ///< the box of `ending`; for a model error `bytes` is the model word
     };
     Kind kind = Kind::Threshold;
-    Request request{};
     QByteArray bytes;
     std::vector<int> blocks;
     int count = 0;
@@ -117,8 +116,6 @@ public:
     [[nodiscard]] const LineRecord& record() const { return m_core.record; }
     /// True while an operation has a request on the line or a step to take.
     [[nodiscard]] bool running() const { return !std::holds_alternative<Idle>(m_phase); }
-    /// The longest answer delay seen in the operation.
-    [[nodiscard]] Time radioPace() const { return m_maxDelay; }
 
 private:
     struct Sent {
