@@ -105,6 +105,16 @@ LinkMachine::Commands LinkMachine::received(const QByteArray& bytes, Time now, b
     if (bytes.isEmpty()) {
         return out;
     }
+    if (auto* c = std::get_if<Confirming>(&m_phase); c != nullptr && now >= c->until) {
+        // The wake is late: the answer was final before these bytes came.
+        Confirming done = std::move(*c);
+        m_phase = Awaiting{};
+        out.push_back(command(Kind::StopWake));
+        confirmed(std::move(done), now, out);
+        if (!running()) {
+            return out;
+        }
+    }
     Awaiting* awaiting = std::get_if<Awaiting>(&m_phase);
     if (awaiting != nullptr) {
         (void)m_matcher.add(bytes);
@@ -192,7 +202,11 @@ LinkMachine::Commands LinkMachine::portLost(Time now, bool refused) {
         return out;
     }
     if (refused && !m_core.record.exchanges.empty()) {
-        m_core.record.exchanges.back().sent = false;
+        LineRecord::Exchange& last = m_core.record.exchanges.back();
+        last.sent = false;
+        if (last.request.kind == Request::Kind::BlockWrite) {
+            --m_core.record.blockWritesSent;
+        }
     }
     (void)now;
     m_core.record.portLost = true;

@@ -230,10 +230,9 @@ void ModComm::carryOut(const LinkMachine::Commands& commands) {
 
 void ModComm::carryOut(const LinkCommand& c) {
     switch (c.kind) {
-    case Kind::Send: {
-        // What waits in the port came back before this request went out: the machine
-        // sees it ahead of the request's echo once the request is on its way.
-        const QByteArray late = m_port.isOpen() ? m_port.takeInput() : QByteArray();
+    case Kind::Send:
+        // What waited in the port went to the machine when this handler began (and after
+        // the band question): nothing is thrown away unseen.
         m_port.clearBuffers();
         m_port.setReceiveThreshold(c.count);
         if (!m_port.send(c.bytes)) { // not sent is not sent: the handler ends the operation
@@ -241,11 +240,7 @@ void ModComm::carryOut(const LinkCommand& c) {
             m_refused = true;
         }
         m_waitTimer.setEnabled(true);
-        if (!late.isEmpty()) {
-            carryOut(m_machine.received(late, now()));
-        }
         break;
-    }
     case Kind::Threshold:
         m_port.setReceiveThreshold(c.count);
         break;

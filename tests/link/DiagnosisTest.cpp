@@ -340,6 +340,23 @@ TEST(Diagnosis, EachCauseIsToldFromTheRecordTheLinkKept) {
          "understood.|accepted every block, but its answer to the end of the write could not be "
          "understood",
          "在结束编程时，对讲机有应答，但应答无法识别|对写入结束的应答无法识别"},
+        {"a take-back, then silence",
+         OpKind::Read,
+         [](auto& o) {
+             o.faults.silentAfter = 3;   // PROGRAM, R3B00, R3B10
+             o.faults.noiseExchange = 4; // a byte ahead of R3B20's echo takes R3B10's answer back
+         },
+         {},
+         "While reading the radio settings and password, the radio answered, but the answer "
+         "could not be understood.",
+         "在读取机器设置和编程密码时，对讲机有应答，但应答无法识别。"},
+        {"the first block write refused by the port",
+         OpKind::Write,
+         {},
+         [](LinkBench& b) { b.port.refuseSendsFrom(5); },
+         "The port was lost while writing the radio type and band (block 1 of 7)|The radio was "
+         "not written to: its settings are unchanged.",
+         "在写入机型和频段（第 1 块，共 7 块）时串口丢失|对讲机未被写入：其设置没有改变。"},
         {"fell silent",
          OpKind::Write,
          [](auto& o) { o.faults.silentAfter = 6; },

@@ -171,6 +171,11 @@ TEST(Reentrancy, EventsInsideTheBandQuestionRunNoSecondStep) {
     EXPECT_EQ(bench.messages(), (QStringList{"band?", "Write Complete!"}));
     EXPECT_EQ(bench.sim.memory(0), clean.sim.memory(0)); // the stray block reached nothing
     EXPECT_TRUE(bench.ended());
+    // ... and it was taken into the record, not thrown away unseen.
+    const auto& r3bf0 = bench.comm.record().exchanges.at(3);
+    EXPECT_EQ(r3bf0.arrivals.back().bytes, QByteArray::fromHex("523BF010573BF010") +
+                                               QByteArray(16, '\xEE') +
+                                               QByteArray::fromHex("1B06"));
 }
 
 } // namespace

@@ -238,6 +238,8 @@ TEST(Machine, EachRuleOfTrust) {
          OpKind::Write, 8, "END", "+4 echo 06 +13 0A", write + " Communication Error!"},
         {"a byte behind the acknowledge of END: END not sent again", OpKind::Write, 2, "END",
          "+6 echo 06 +9 55", write + " Communication Error!"},
+        {"a radio 400 ms slow: the wait behind the acknowledge of END ends with its time-out",
+         OpKind::Read, 400, "", "", nullptr, "wake 95.832"},
         {"the acknowledge of END is final once the radio's own answer could no longer come",
          OpKind::Write, 2, "END", "+6 echo 06", write + " Write Complete!", "wake 4"},
         {"a rejected END is sent again once the rejection is sure", OpKind::Read, 2, "END",

@@ -25,9 +25,9 @@ enum class Ending { ReadComplete, WriteComplete, MulWriteComplete, ModelError, C
 /// One thing the link's shell is to do for the machine.
 struct LinkCommand {
     enum class Kind {
-        /// Take what waits in the port (it goes back to the machine as bytes that came
-        /// ahead of this request's echo), empty the buffers, set the receive threshold to
-        /// `count`, send `bytes` and start the answer time-out.
+        /// Empty the port's buffers (what waited was given to the machine when the
+        /// handler began), set the receive threshold to `count`, send `bytes` and start
+        /// the answer time-out.
         Send,
         Threshold,    ///< set the receive threshold to `count`
         StartTimeOut, ///< start the answer time-out afresh
