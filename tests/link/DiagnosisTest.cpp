@@ -213,11 +213,6 @@ TEST(Diagnosis, ALineFailureSaysWhatHappenedAndWhatTheRadioHolds) {
         };
     };
     const std::vector<Case> cases = {
-        // Unchanged only while no block write was sent.
-        {OpKind::Write, [](LineRecord& r) { r.anyBytes = r.echoSeen = true; }, program,
-         Language::English,
-         "The cable returned the request, but the radio did not answer. Most likely the radio "
-         "is switched off|The radio was not written to: its settings are unchanged."},
         // Silent after the 0x3BF0 read answer: the first block write went out.
         {OpKind::Write, silentAfterAnswers(1, 0), blockWrite(0x3B00), Language::English,
          "then stopped answering while writing the radio type and band (block 1 of 7). Most "

@@ -119,7 +119,6 @@ TEST(PortLost, EndsTheOperationAtOnce) {
     };
     const std::vector<Case> cases = {
         {"write, writing blocks", OpKind::Write, 7, false},
-        {"multi-write, waiting for the next radio", OpKind::MulWrite, 20, false},
         {"read, a request refused", OpKind::Read, 5, true},
     };
     for (const Case& c : cases) {

@@ -19,33 +19,18 @@ QByteArray seen(const Action& a) {
     case Action::Kind::WaitForNextRadio: {
         const QByteArray head = QByteArray(1, char(a.request.address >> 8)) +
                                 char(a.request.address & 0xFF) + char(0x10);
-        switch (a.request.kind) {
-        case Request::Kind::Handshake:
+        if (a.request.kind == Request::Kind::Handshake) {
             return QByteArray::fromHex("50524F4752414D") +
                    (a.kind == Action::Kind::WaitForNextRadio ? " (still the radio written)" : "");
-        case Request::Kind::Read:
-            return QByteArray(1, 'R') + head;
-        case Request::Kind::BlockWrite:
-            return QByteArray(1, 'W') + head;
-        case Request::Kind::End:
-            return QByteArray::fromHex("454E44");
         }
-        break;
+        return QByteArray(1, a.request.kind == Request::Kind::Read ? 'R' : 'W') + head;
     }
-    case Action::Kind::SendAgain:
-        return "again";
-    case Action::Kind::ReadDone:
-        return "ReadDone";
-    case Action::Kind::WriteDone:
-        return "WriteDone";
-    case Action::Kind::ModelError:
-        return "ModelError";
     case Action::Kind::CommunicationError:
         return "CommunicationError";
-    case Action::Kind::None:
+    default:
         break;
     }
-    return "none";
+    return "another action";
 }
 
 QByteArray hex(const char* text) {
