@@ -196,7 +196,7 @@ LinkMachine::Commands LinkMachine::fieldsTaken(const QByteArray& image, Time now
     return out;
 }
 
-LinkMachine::Commands LinkMachine::portLost(Time now, bool refused) {
+LinkMachine::Commands LinkMachine::portLost(bool refused) {
     Commands out;
     if (!running()) {
         return out;
@@ -208,7 +208,6 @@ LinkMachine::Commands LinkMachine::portLost(Time now, bool refused) {
             --m_core.record.blockWritesSent;
         }
     }
-    (void)now;
     m_core.record.portLost = true;
     communicationError(out);
     return out;

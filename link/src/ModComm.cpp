@@ -81,7 +81,7 @@ template <typename Body> void ModComm::runHandler(Body body) {
     if (m_lineLost) {
         m_lineLost = false;
         StepGuard guard(m_stepRunning);
-        carryOut(m_machine.portLost(now(), std::exchange(m_refused, false)));
+        carryOut(m_machine.portLost(std::exchange(m_refused, false)));
     }
 }
 

@@ -108,7 +108,7 @@ public:
     /// The write image built from the window's fields (256 bytes from 0x3B00).
     Commands fieldsTaken(const QByteArray& image, Time now);
     /// The port went away, or refused the request last sent (`refused`).
-    Commands portLost(Time now, bool refused);
+    Commands portLost(bool refused);
     /// The operator stopped the operation (or closed the window): nothing more is sent.
     Commands stop();
 

@@ -16,7 +16,6 @@ struct LinkState {
     Step LastGoodStep = Step::None;
     qint16 BlockAddr = 0x3AF0;
     qint32 WaitNextCount = 0;
-    qint32 EchoLen = 0;
     qint32 MulWriteNo = 0;
     qint32 MulWriteTotal = 0;
 };
